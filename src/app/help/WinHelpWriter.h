@@ -1,0 +1,21 @@
+#pragma once
+// Writes a HelpDocument as a WinHelp (.hlp) file. Halibut cannot put Cyrillic
+// into WinHelp output, so the course manual is compiled by this writer; the tests
+// also use it to make files with each compression the reader must understand.
+#include "WinHelpFile.h"
+
+namespace help {
+
+struct WinHelpWriteOptions {
+    int minor = 33;     // 33 = WinHelp 4.0, 21 = WinHelp 3.1
+    bool lz77 = true;   // LZ77 topic blocks
+    enum class Phrases { None, Old, Hall } phrases = Phrases::None;
+    bool charsetRecord = true; // |SYSTEM CHARSET record (4.0 only)
+    bool lcidRecord = true;    // |SYSTEM LCID record (4.0 only)
+};
+
+// Keywords keep the order of doc.keywords, so give them sorted; a keyword's
+// topic indexes refer to doc.topics. Text is encoded in doc.codePage (1251 or 1252).
+QByteArray writeWinHelp(const HelpDocument &doc, const WinHelpWriteOptions &options = {});
+
+} // namespace help
