@@ -14,6 +14,10 @@
 #include <QApplication>
 #include <QIcon>
 
+// The pictures live in the app library, which is static: its resources must be
+// registered by name or the linker drops them.
+static void initResources() { Q_INIT_RESOURCE(resources); }
+
 namespace app {
 
 void prepareEnvironment()
@@ -27,6 +31,7 @@ void prepareEnvironment()
 
 void prepareApplication()
 {
+    initResources();
     QApplication::setApplicationName(QStringLiteral("Электронный учебник"));
     QApplication::setApplicationDisplayName(QStringLiteral("Электронный учебник"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/art/theory.png")));
