@@ -1,0 +1,220 @@
+#include "HelpWindow.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QTextCursor>
+#include <QVBoxLayout>
+
+namespace help {
+
+namespace {
+constexpr int kIndexRole = Qt::UserRole;
+}
+
+HelpWindow::HelpWindow(QWidget *owner) : QWidget(owner, Qt::Window)
+{
+    setObjectName(QStringLiteral("helpWindow"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    resize(760, 520);
+
+    auto *editLabel = new QLabel(QStringLiteral("&Введите первые буквы ключевого слова:"), this);
+    edit_ = new QLineEdit(this);
+    edit_->setObjectName(QStringLiteral("helpKeywordEdit"));
+    edit_->setAccessibleName(QStringLiteral("Первые буквы ключевого слова"));
+    editLabel->setBuddy(edit_);
+
+    auto *listLabel = new QLabel(QStringLiteral("&Ключевые слова:"), this);
+    keywords_ = new QListWidget(this);
+    keywords_->setObjectName(QStringLiteral("helpKeywordList"));
+    keywords_->setAccessibleName(QStringLiteral("Ключевые слова"));
+    listLabel->setBuddy(keywords_);
+
+    show_ = new QPushButton(QStringLiteral("&Показать"), this);
+    show_->setObjectName(QStringLiteral("helpShowButton"));
+    show_->setAccessibleName(QStringLiteral("Показать раздел"));
+    auto *close = new QPushButton(QStringLiteral("&Закрыть"), this);
+    close->setObjectName(QStringLiteral("helpCloseButton"));
+    close->setAccessibleName(QStringLiteral("Закрыть справку"));
+
+    topicsLabel_ = new QLabel(QStringLiteral("Найденные &разделы:"), this);
+    topics_ = new QListWidget(this);
+    topics_->setObjectName(QStringLiteral("helpTopicList"));
+    topics_->setAccessibleName(QStringLiteral("Найденные разделы"));
+    topics_->setMaximumHeight(110);
+    topicsLabel_->setBuddy(topics_);
+
+    auto *viewLabel = new QLabel(QStringLiteral("&Текст раздела:"), this);
+    view_ = new QTextBrowser(this);
+    view_->setObjectName(QStringLiteral("helpTopicView"));
+    view_->setAccessibleName(QStringLiteral("Текст раздела"));
+    view_->setReadOnly(true);
+    view_->setOpenLinks(false);
+    viewLabel->setBuddy(view_);
+
+    auto *left = new QVBoxLayout;
+    left->addWidget(editLabel);
+    left->addWidget(edit_);
+    left->addWidget(listLabel);
+    left->addWidget(keywords_, 1);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(show_);
+    buttons->addStretch();
+    buttons->addWidget(close);
+    left->addLayout(buttons);
+    auto *right = new QVBoxLayout;
+    right->addWidget(topicsLabel_);
+    right->addWidget(topics_);
+    right->addWidget(viewLabel);
+    right->addWidget(view_, 1);
+    auto *main = new QHBoxLayout(this);
+    main->addLayout(left, 2);
+    main->addLayout(right, 3);
+
+    setTabOrder(edit_, keywords_);
+    setTabOrder(keywords_, show_);
+    setTabOrder(show_, topics_);
+    setTabOrder(topics_, view_);
+    setTabOrder(view_, close);
+
+    // Arrow keys in the line move through the list, as in the Windows help index.
+    edit_->installEventFilter(this);
+    connect(edit_, &QLineEdit::textChanged, this, &HelpWindow::narrow);
+    connect(edit_, &QLineEdit::returnPressed, this, &HelpWindow::chooseKeyword);
+    connect(keywords_, &QListWidget::itemActivated, this, &HelpWindow::chooseKeyword);
+    connect(show_, &QPushButton::clicked, this, &HelpWindow::chooseKeyword);
+    connect(topics_, &QListWidget::itemActivated, this, &HelpWindow::chooseTopic);
+    connect(close, &QPushButton::clicked, this, &QWidget::close);
+    topicsLabel_->hide();
+    topics_->hide();
+}
+
+void HelpWindow::setDocument(const HelpDocument &doc)
+{
+    doc_ = doc;
+    setWindowTitle(doc_.title.trimmed().isEmpty() ? QStringLiteral("Справка") : doc_.title.trimmed());
+    keywords_->clear();
+    for (int i = 0; i < doc_.keywords.size(); ++i) {
+        auto *item = new QListWidgetItem(doc_.keywords[i].text, keywords_);
+        item->setData(kIndexRole, i);
+    }
+    topics_->clear();
+    topicsLabel_->hide();
+    topics_->hide();
+    view_->clear();
+    if (doc_.keywords.isEmpty())
+        view_->setPlainText(QStringLiteral("В файле справки нет указателя ключевых слов."));
+    edit_->clear();
+    narrow(QString());
+    edit_->setFocus();
+}
+
+QStringList HelpWindow::visibleKeywords() const
+{
+    QStringList out;
+    for (int i = 0; i < keywords_->count(); ++i)
+        if (!keywords_->item(i)->isHidden())
+            out.append(keywords_->item(i)->text());
+    return out;
+}
+
+void HelpWindow::narrow(const QString &prefix)
+{
+    const QString typed = prefix.trimmed();
+    for (int i = 0; i < keywords_->count(); ++i) {
+        QListWidgetItem *item = keywords_->item(i);
+        item->setHidden(!item->text().startsWith(typed, Qt::CaseInsensitive));
+    }
+    selectFirstVisible();
+}
+
+void HelpWindow::selectFirstVisible()
+{
+    keywords_->setCurrentItem(nullptr);
+    for (int i = 0; i < keywords_->count(); ++i) {
+        if (!keywords_->item(i)->isHidden()) {
+            keywords_->setCurrentRow(i);
+            keywords_->scrollToItem(keywords_->item(i));
+            break;
+        }
+    }
+    show_->setEnabled(keywords_->currentItem() != nullptr);
+}
+
+bool HelpWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == edit_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp || key == Qt::Key_PageDown) {
+            QKeyEvent copy(QEvent::KeyPress, key, static_cast<QKeyEvent *>(event)->modifiers());
+            QApplication::sendEvent(keywords_, &copy);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void HelpWindow::chooseKeyword()
+{
+    QListWidgetItem *item = keywords_->currentItem();
+    if (!item || item->isHidden())
+        return;
+    const HelpKeyword &keyword = doc_.keywords[item->data(kIndexRole).toInt()];
+    topics_->clear();
+    for (int topic : keyword.topics) {
+        auto *t = new QListWidgetItem(doc_.topics[topic].title.isEmpty() ? QStringLiteral("(раздел без названия)")
+                                                                          : doc_.topics[topic].title,
+                                      topics_);
+        t->setData(kIndexRole, topic);
+    }
+    const bool several = keyword.topics.size() > 1;
+    topicsLabel_->setVisible(several);
+    topics_->setVisible(several);
+    if (several) {
+        topics_->setCurrentRow(0);
+        view_->setPlainText(QStringLiteral("Ключевому слову «%1» соответствует несколько разделов. "
+                                           "Выберите раздел в списке и нажмите Enter.")
+                                .arg(keyword.text));
+        topics_->setFocus();
+    } else if (!keyword.topics.isEmpty()) {
+        showTopic(keyword.topics.first());
+    }
+}
+
+void HelpWindow::chooseTopic(QListWidgetItem *item)
+{
+    if (item)
+        showTopic(item->data(kIndexRole).toInt());
+}
+
+void HelpWindow::showTopic(int topic)
+{
+    if (topic < 0 || topic >= doc_.topics.size())
+        return;
+    const HelpTopic &t = doc_.topics[topic];
+    view_->clear();
+    QTextCursor cursor(view_->document());
+    QTextCharFormat titleFormat;
+    titleFormat.setFontWeight(QFont::Bold);
+    titleFormat.setFontPointSize(view_->font().pointSizeF() * 1.3);
+    cursor.insertText(t.title, titleFormat);
+    for (const HelpParagraph &p : t.paragraphs) {
+        cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
+        for (const HelpRun &run : p.runs) {
+            QTextCharFormat format;
+            format.setFontWeight(run.bold ? QFont::Bold : QFont::Normal);
+            format.setFontItalic(run.italic);
+            QString text = run.text;
+            text.replace(u'\n', QChar::LineSeparator);
+            cursor.insertText(text, format);
+        }
+    }
+    view_->moveCursor(QTextCursor::Start);
+}
+
+} // namespace help
