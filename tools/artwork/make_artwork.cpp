@@ -434,9 +434,9 @@ QImage circuitPicture()
     p.drawRect(380, 90, 100, 100);
     p.drawText(QRectF(380, 90, 100, 100), Qt::AlignCenter, QStringLiteral("1"));
     p.setFont(font(14));
-    p.drawText(QRectF(380, 92, 100, 24), Qt::AlignCenter, QStringLiteral("ИЛИ"));
-    p.drawText(QRectF(160, 37, 90, 24), Qt::AlignCenter, QStringLiteral("И"));
-    p.drawText(QRectF(160, 167, 90, 20), Qt::AlignCenter, QStringLiteral("НЕ"));
+    p.drawText(QRectF(380, 66, 100, 22), Qt::AlignCenter, QStringLiteral("ИЛИ"));
+    p.drawText(QRectF(160, 12, 90, 22), Qt::AlignCenter, QStringLiteral("И"));
+    p.drawText(QRectF(160, 141, 90, 22), Qt::AlignCenter, QStringLiteral("НЕ"));
     p.setFont(font(22, true));
     p.drawLine(480, 140, 550, 140);
     p.drawText(QRectF(550, 125, 40, 30), Qt::AlignCenter, QStringLiteral("Y"));

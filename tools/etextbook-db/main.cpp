@@ -1,0 +1,122 @@
+// etextbook-db: makes course folders from the command line.
+#include "CourseMaker.h"
+
+#include "common/Errors.h"
+
+#include <QGuiApplication>
+#include <QStringList>
+
+#include <cstdio>
+
+namespace {
+
+const char kUsage[] =
+    "Использование:\n"
+    "  etextbook-db create ПАПКА --admin-password ПАРОЛЬ\n"
+    "      создать новый пустой курс: ПАПКА/db.mdb (только учётная запись Admin\n"
+    "      с указанным паролем), пустую страницу Clear.htm и справку help.hlp\n"
+    "  etextbook-db demo ПАПКА\n"
+    "      создать демонстрационный курс «Основы информатики»: вопросы теста,\n"
+    "      лекции, лабораторные работы, видео, учётные записи учеников\n"
+    "      (пароль Admin — admin)\n"
+    "  etextbook-db --help\n"
+    "      показать эту справку\n"
+    "Существующие файлы никогда не перезаписываются.\n";
+
+// Bytes, not the locale's encoding: the text is always UTF-8.
+void print(std::FILE *to, const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), to);
+    std::fflush(to);
+}
+
+// Qt's note about a missing XDG_RUNTIME_DIR (usual under sudo or in CI) is noise in a
+// tool whose stderr is its error channel; everything else passes through.
+void filterQtMessages(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type == QtWarningMsg && message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR")))
+        return;
+    print(stderr, qFormatLogMessage(type, context, message) + QLatin1Char('\n'));
+}
+
+struct UsageError {
+    QString text;
+};
+
+struct Command {
+    QString name;
+    QString dir;
+    QString adminPassword;
+};
+
+Command parse(const QStringList &args)
+{
+    if (args.isEmpty())
+        throw UsageError{QStringLiteral("не указана команда")};
+    Command cmd{args[0], {}, {}};
+    if (cmd.name != QLatin1String("create") && cmd.name != QLatin1String("demo"))
+        throw UsageError{QStringLiteral("неизвестная команда «%1»").arg(cmd.name)};
+    const QString passwordOption = QStringLiteral("--admin-password");
+    bool havePassword = false;
+    QStringList positional;
+    for (int i = 1; i < args.size(); ++i) {
+        const QString &a = args[i];
+        if (cmd.name == QLatin1String("create") && (a == passwordOption || a.startsWith(passwordOption + QLatin1Char('=')))) {
+            if (havePassword)
+                throw UsageError{QStringLiteral("пароль администратора указан дважды")};
+            if (a == passwordOption) {
+                if (i + 1 >= args.size())
+                    throw UsageError{QStringLiteral("после %1 нужно указать пароль").arg(passwordOption)};
+                cmd.adminPassword = args[++i];
+            } else {
+                cmd.adminPassword = a.mid(passwordOption.size() + 1);
+            }
+            havePassword = true;
+        } else if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
+            throw UsageError{QStringLiteral("неизвестный параметр «%1»").arg(a)};
+        } else {
+            positional << a;
+        }
+    }
+    if (positional.isEmpty() || positional[0].isEmpty())
+        throw UsageError{QStringLiteral("не указана папка курса")};
+    if (positional.size() > 1)
+        throw UsageError{QStringLiteral("лишний параметр «%1»").arg(positional[1])};
+    if (cmd.name == QLatin1String("create") && !havePassword)
+        throw UsageError{QStringLiteral("не указан пароль администратора (%1 ПАРОЛЬ)").arg(passwordOption)};
+    cmd.dir = positional[0];
+    return cmd;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    // The tool never opens a window, but the PDF pages need a GUI application for
+    // fonts; the offscreen platform works with or without a display.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(filterQtMessages);
+    QGuiApplication app(argc, argv);
+
+    const QStringList args = app.arguments().mid(1);
+    if (args.size() == 1 && (args[0] == QLatin1String("--help") || args[0] == QLatin1String("-h"))) {
+        print(stdout, QString::fromUtf8(kUsage));
+        return 0;
+    }
+    try {
+        const Command cmd = parse(args);
+        const QStringList summary = cmd.name == QLatin1String("create")
+                                        ? course::createEmpty(cmd.dir, cmd.adminPassword)
+                                        : course::createDemo(cmd.dir);
+        print(stdout, summary.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+        return 0;
+    } catch (const UsageError &e) {
+        print(stderr, QStringLiteral("etextbook-db: %1\n\n").arg(e.text) + QString::fromUtf8(kUsage));
+    } catch (const AppError &e) {
+        print(stderr, QStringLiteral("etextbook-db: ошибка: %1\n").arg(e.text()));
+    } catch (const std::exception &e) {
+        print(stderr, QStringLiteral("etextbook-db: непредвиденная ошибка: %1\n").arg(QString::fromLocal8Bit(e.what())));
+    }
+    return 1;
+}
