@@ -1,5 +1,6 @@
 #pragma once
 // The results window: a grid of stored test results, filled by the test menu.
+#include "common/DBGrid.h"
 #include "common/Form.h"
 #include "data/DataSet.h"
 
@@ -10,6 +11,10 @@ public:
     ~TForm6() override;
 
     data::DataSet *ADOQuery1;
+    TDBGrid *DBGrid1;
+
+    // Only the administrator may change stored results; everybody else reads them.
+    void setEditable(bool editable);
 };
 
 extern TForm6 *Form6;
