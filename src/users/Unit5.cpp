@@ -29,14 +29,6 @@ QStringList deleteStatement()
     return {QStringLiteral("delete from Пользователи "), QStringLiteral("where Логин= :a1 and Пароль= :a2 ")};
 }
 
-// An empty field's text may be a null string, which the engine would store as
-// NULL; the accounts keep the empty text instead.
-QString textOf(const QLineEdit *edit)
-{
-    const QString t = edit->text();
-    return t.isNull() ? QStringLiteral("") : t;
-}
-
 // All accounts, whatever the grid's filter lets through.
 int accountCount(data::Connection &connection)
 {
@@ -183,11 +175,11 @@ void TForm5::sButton1Click()
 {
     ui::runAction(this, [this] {
         if (sCheckBox1->isChecked()) {
-            ADOTable1->setFilterText(data::filterExpression(QStringLiteral("Логин"), textOf(sEdit1)));
+            ADOTable1->setFilterText(data::filterExpression(QStringLiteral("Логин"), sEdit1->text()));
             ADOTable1->setFiltered(true);
         } else {
             ADOTable1->setFiltered(false);
-            ADOTable1->Locate(QStringLiteral("Логин"), textOf(sEdit1));
+            ADOTable1->Locate(QStringLiteral("Логин"), sEdit1->text());
         }
     });
 }
@@ -220,9 +212,9 @@ void TForm5::sBitBtn1Click()
         if (sEdit3->text().isEmpty())
             return;
         prepareChange(insertStatement());
-        ADOQuery1->setParameter(QStringLiteral("a1"), textOf(sEdit2));
-        ADOQuery1->setParameter(QStringLiteral("a2"), textOf(sEdit3));
-        ADOQuery1->setParameter(QStringLiteral("a3"), textOf(sEdit4));
+        ADOQuery1->setParameter(QStringLiteral("a1"), sEdit2->text());
+        ADOQuery1->setParameter(QStringLiteral("a2"), sEdit3->text());
+        ADOQuery1->setParameter(QStringLiteral("a3"), sEdit4->text());
         ADOQuery1->ExecSQL();
         ADOTable1->Open();
         sEdit2->clear();
@@ -243,8 +235,8 @@ void TForm5::sBitBtn2Click()
         if (sEdit3->text().isEmpty())
             return;
         prepareChange(deleteStatement());
-        ADOQuery1->setParameter(QStringLiteral("a1"), textOf(sEdit2));
-        ADOQuery1->setParameter(QStringLiteral("a2"), textOf(sEdit3));
+        ADOQuery1->setParameter(QStringLiteral("a1"), sEdit2->text());
+        ADOQuery1->setParameter(QStringLiteral("a2"), sEdit3->text());
         ADOQuery1->ExecSQL();
         ADOTable1->Open();
         sEdit2->clear();
@@ -267,14 +259,14 @@ void TForm5::sBitBtn3Click()
             const int before = accountCount(connection);
             prepareChange(deleteStatement());
             ADOQuery1->setParameter(QStringLiteral("a1"), kAdmin);
-            ADOQuery1->setParameter(QStringLiteral("a2"), textOf(sEdit5));
+            ADOQuery1->setParameter(QStringLiteral("a2"), sEdit5->text());
             ADOQuery1->ExecSQL();
             const int after = accountCount(connection);
             if (after == before)
                 return; // no "Admin" row had that password
             prepareChange(insertStatement());
             ADOQuery1->setParameter(QStringLiteral("a1"), kAdmin);
-            ADOQuery1->setParameter(QStringLiteral("a2"), textOf(sEdit6));
+            ADOQuery1->setParameter(QStringLiteral("a2"), sEdit6->text());
             ADOQuery1->setParameter(QStringLiteral("a3"), QStringLiteral(""));
             ADOQuery1->ExecSQL();
             replaced = true;
