@@ -541,6 +541,8 @@ private:
         qsizetype currentBlock = -1;
         qint32 characters = 0;
         const qsizetype maxLinks = stream.size() / 21 + 1;
+        constexpr qsizetype kMaxText = 64 * 1024 * 1024;
+        qsizetype expanded = 0;
         for (qsizetype links = 0; links < maxLinks; ++links) {
             qsizetype blockNumber = 0;
             const qsizetype at = locate(pos, &blockNumber);
@@ -557,6 +559,10 @@ private:
             const QByteArray data1 = stream.mid(at + 21, dataLen1 - 21);
             const QByteArray stored2 = stream.mid(at + dataLen1, blockSizeField - dataLen1);
             const QByteArray data2 = dataLen2 > stored2.size() ? expandPhrases(stored2, dataLen2) : stored2.left(dataLen2);
+            // Phrases multiply the text; a hostile file must not take all memory.
+            expanded += data2.size();
+            if (expanded > kMaxText)
+                damaged(what);
 
             if (blockNumber != currentBlock) {
                 currentBlock = blockNumber;

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Fuzzes the WinHelp reader with libFuzzer for SECONDS (default 60).
+#   scripts/fuzz.sh [SECONDS]
+# Builds with clang in its own folder (ETEXTBOOK_FUZZ_BUILD, default ../build-fuzz
+# beside the work tree), seeds the corpus with files from our writer and Halibut,
+# and exits non-zero when the fuzzer finds a crash, a leak or a hang.
+set -euo pipefail
+seconds="${1:-60}"
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="${ETEXTBOOK_FUZZ_BUILD:-$root/../build-fuzz}"
+
+cmake -S "$root/fuzz" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" --target fuzz_winhelp fuzz_winhelp_seeds -j2
+
+corpus="$build/corpus"
+artifacts="$build/artifacts"
+mkdir -p "$corpus" "$artifacts"
+"$build/fuzz_winhelp_seeds" "$corpus"
+if command -v halibut >/dev/null; then
+  work="$(mktemp -d)"
+  trap 'rm -rf "$work"' EXIT
+  (cd "$work" && halibut --winhelp=halibut-sample.hlp "$root/tests/help/fixtures/sample.but" \
+     && halibut --input-charset=UTF-8 --winhelp=halibut-manual.hlp "$root/help/manual.but") >/dev/null 2>&1 || true
+  cp "$work"/*.hlp "$corpus"/ 2>/dev/null || true
+fi
+
+"$build/fuzz_winhelp" "$corpus" -max_total_time="$seconds" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
+  -artifact_prefix="$artifacts/" -print_final_stats=1
