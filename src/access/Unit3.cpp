@@ -166,7 +166,9 @@ void TForm3::OKButtonClick()
         Form1->sSpeedButton5->setVisible(admin);
         Form7->sGroupBox1->setVisible(admin);
         Form1->setAlphaBlend(false);
+        signedIn_ = true;
         close();
+        signedIn_ = false;
     });
 }
 
@@ -202,9 +204,10 @@ void TForm3::keyPressEvent(QKeyEvent *event)
 
 void TForm3::closeEvent(QCloseEvent *event)
 {
-    // Closing the window from outside (Alt+F4) would leave an invisible main window
-    // behind and nobody signed in: it ends the program as "Отмена" does.
-    if (event->spontaneous()) {
+    // Closed any other way than by signing in (Alt+F4), the window would leave an
+    // invisible main window behind and nobody signed in: that ends the program as
+    // "Отмена" does.
+    if (!signedIn_) {
         event->ignore();
         CancelButton->click();
         return;

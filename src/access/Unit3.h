@@ -42,6 +42,9 @@ protected:
     void FormShow() override;
     void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+
+private:
+    bool signedIn_ = false; // set while a successful sign-in closes the window
 };
 
 extern TForm3 *Form3;

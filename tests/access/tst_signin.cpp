@@ -326,6 +326,12 @@ void TestSignIn::keysOfTheWindow()
     QTest::keyClick(Form3->CancelButton, Qt::Key_Return);
     QCOMPARE(terminate.codes, (QList<int>{0, 0}));
     QCOMPARE(dialogs.boxes.size(), 1);
+
+    // Closed from outside (Alt+F4), the window does not leave an invisible main
+    // window behind: it ends the program like "Отмена".
+    QVERIFY(!Form3->close());
+    QCOMPARE(terminate.codes, (QList<int>{0, 0, 0}));
+    QVERIFY(Form3->isVisible());
 }
 
 void TestSignIn::cancelWritesNothing()
