@@ -29,6 +29,7 @@ TForm6::TForm6(QWidget *parent) : TForm(parent)
     DBGrid1->setFont(ui::pixelFont(QStringLiteral("Arial"), 16, true));
     DBGrid1->horizontalHeader()->setFont(ui::pixelFont(QStringLiteral("MS Sans Serif"), 11));
     DBGrid1->verticalHeader()->setFont(ui::pixelFont(QStringLiteral("MS Sans Serif"), 11));
+    DBGrid1->horizontalHeader()->setDefaultSectionSize(80);
     // The engine numbers the rows; a typed key would be thrown away on posting.
     DBGrid1->setReadOnlyFields({kKey});
     DBGrid1->setDataSet(ADOQuery1);
