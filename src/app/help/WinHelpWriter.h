@@ -14,8 +14,9 @@ struct WinHelpWriteOptions {
     bool lcidRecord = true;    // |SYSTEM LCID record (4.0 only)
 };
 
-// Keywords keep the order of doc.keywords, so give them sorted; a keyword's
-// topic indexes refer to doc.topics. Text is encoded in doc.codePage (1251 or 1252).
+// Keywords are stored sorted without regard to case, as WinHelp looks them up; a
+// keyword's topic indexes refer to doc.topics. Text is encoded in doc.codePage
+// (1251, else 1252). No |CONTEXT is written: our viewer opens at the index.
 QByteArray writeWinHelp(const HelpDocument &doc, const WinHelpWriteOptions &options = {});
 
 } // namespace help
