@@ -28,6 +28,8 @@ TForm7::TForm7(QWidget *parent) : TForm(parent)
     ADOQuery4->Open();
     for (int n = 1; n <= 3; ++n) {
         const materials::Section *s = materials::section(n);
+        // A list bound to a missing column fails while the window loads, like its query.
+        sectionQuery(n)->requireFields({s->nameField, s->addressField}, s->table);
         sectionList(n)->setListSource(sectionQuery(n), s->table, s->nameField, s->addressField);
     }
     FormCreate();
@@ -140,6 +142,9 @@ void TForm7::buildControls()
     Panel4->setAccessibleName(QStringLiteral("Видео"));
     Panel4->setFrameShape(QFrame::NoFrame);
     Panel4->setAutoFillBackground(true);
+    QPalette dark = Panel4->palette();
+    dark.setColor(QPalette::Window, Qt::black);
+    Panel4->setPalette(dark);
     viewerStack->addWidget(Panel4, 0, 0);
     Panel4->raise();
     Panel4->hide();

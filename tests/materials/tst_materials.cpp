@@ -91,6 +91,7 @@ private slots:
     void init();
 
     void creationChoosesNoSection();
+    void missingColumnEndsStartUp();
     void sectionIsChosenOnlyWhenShown();
     void blankPageFollowsTheWorkingDirectory();
     void findAndShowAll_data();
@@ -143,6 +144,20 @@ void TestMaterials::creationChoosesNoSection()
     QVERIFY(!Form7->Panel4->isVisibleTo(Form7));
     QVERIFY(!Form7->sGroupBox1->isVisibleTo(Form7));
     QVERIFY(dialogs.boxes.isEmpty());
+}
+
+void TestMaterials::missingColumnEndsStartUp()
+{
+    CourseDir course;
+    course.exec(QStringLiteral("ALTER TABLE Лабы DROP COLUMN АдресЛабы"));
+    ScriptedDialogs dialogs;
+    Forms forms;
+    QVERIFY(!forms.ok());
+    QVERIFY(!Form7);
+    QCOMPARE(dialogs.errorTexts().size(), 1);
+    QVERIFY2(dialogs.errorTexts()[0].contains(QStringLiteral("«Лабы»")) &&
+                 dialogs.errorTexts()[0].contains(QStringLiteral("«АдресЛабы»")),
+             qPrintable(dialogs.errorTexts()[0]));
 }
 
 void TestMaterials::sectionIsChosenOnlyWhenShown()

@@ -11,6 +11,10 @@
 #include <QApplication>
 #include <QFile>
 #include <QFrame>
+#include <QImage>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QWebEnginePage>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -65,6 +69,8 @@ private slots:
     void brokenFileIsRefusedInRussian();
     void windowPlaysIntoTheVideoPanel();
     void viewerStartsWithTheWindow();
+    void viewerShowsEachKindOfDocument_data();
+    void viewerShowsEachKindOfDocument();
 };
 
 void TestMaterialsMedia::playerOpensRealVideos()
@@ -231,6 +237,64 @@ void TestMaterialsMedia::viewerStartsWithTheWindow()
     Form7->sDBLookupListBox1DblClick();
     QVERIFY(loadedUrl(QUrl::fromLocalFile(lecture)));
     QVERIFY(dialogs.boxes.isEmpty());
+}
+
+void TestMaterialsMedia::viewerShowsEachKindOfDocument_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("check"); // a script whose result must be true, or empty
+    QTest::newRow("page with a picture") << "Лекция 1.html" << "document.images[0].naturalWidth === 40";
+    QTest::newRow("pdf") << "лаба 4.pdf" << "";
+    QTest::newRow("plain text") << "заметки.txt" << "document.body.innerText.includes('Двоичный')";
+    QTest::newRow("picture") << "схема.png" << "";
+}
+
+void TestMaterialsMedia::viewerShowsEachKindOfDocument()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, check);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir("img"));
+    QImage picture(40, 30, QImage::Format_RGB32);
+    picture.fill(Qt::darkGreen);
+    QVERIFY(picture.save(dir.filePath("img/рисунок.png")));
+    QVERIFY(picture.save(dir.filePath("схема.png")));
+    {
+        QFile html(dir.filePath("Лекция 1.html"));
+        QVERIFY(html.open(QIODevice::WriteOnly));
+        html.write("<html><head><meta charset='utf-8'></head><body><p>Лекция</p>"
+                   "<img src='img/%D1%80%D0%B8%D1%81%D1%83%D0%BD%D0%BE%D0%BA.png'></body></html>");
+        QFile text(dir.filePath("заметки.txt"));
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        text.write("Двоичный счёт\n");
+        QPdfWriter pdf(dir.filePath("лаба 4.pdf"));
+        QPainter p(&pdf);
+        p.drawText(QPointF(100, 100), QStringLiteral("Лабораторная работа 4"));
+    }
+
+    QWidget host;
+    host.resize(400, 300);
+    ui::DocumentViewer *viewer = ui::createDocumentViewer(&host);
+    viewer->resize(400, 300);
+    viewer->navigate(dir.filePath(file));
+    QVERIFY(!host.findChild<QWebEngineView *>());
+    host.show();
+    auto *view = host.findChild<QWebEngineView *>();
+    QVERIFY(view);
+    QSignalSpy loaded(view, &QWebEngineView::loadFinished);
+    QVERIFY(loaded.wait(60000));
+    QCOMPARE(loaded.last().value(0).toBool(), true);
+    QCOMPARE(view->url(), QUrl::fromLocalFile(dir.filePath(file)));
+    if (!check.isEmpty()) {
+        QVariant result;
+        bool answered = false;
+        view->page()->runJavaScript(check, [&](const QVariant &v) {
+            result = v;
+            answered = true;
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(answered, 30000);
+        QVERIFY2(result.toBool(), qPrintable(check));
+    }
 }
 
 ETEXTBOOK_TEST_MAIN(TestMaterialsMedia)
