@@ -22,7 +22,8 @@ QString detail(const QString &engineText)
 
 QString constraintText(const QString &engineText)
 {
-    static const QRegularExpression lengthCheck(QStringLiteral("length\\((\\w+)\\)\\s*<=\\s*(\\d+)"));
+    static const QRegularExpression lengthCheck(QStringLiteral("length\\((\\w+)\\)\\s*<=\\s*(\\d+)"),
+                                                QRegularExpression::UseUnicodePropertiesOption);
     const auto m = lengthCheck.match(engineText);
     if (m.hasMatch())
         return QStringLiteral("Значение поля «%1» длиннее %2 символов, и база данных его не приняла. "
@@ -43,6 +44,7 @@ QString constraintText(const QString &engineText)
 QString engineErrorText(int resultCode, const QString &engineText)
 {
     static const QRegularExpression noTable(QStringLiteral("no such table: (\\S+)"));
+    // Table and field names are Cyrillic: "\\S" needs no Unicode option, "\\w" would.
     static const QRegularExpression noColumn(QStringLiteral("no such column: (\\S+)"));
     static const QRegularExpression noColumnNamed(QStringLiteral("has no column named (\\S+)"));
     switch (resultCode) {
