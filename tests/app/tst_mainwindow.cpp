@@ -44,7 +44,15 @@ private slots:
     void closingEndsTheProgram();
     void helpOpensTheCourseHelpFile();
     void layout();
+    void standardButtonsReadRussian();
 };
+
+void TestMainWindow::standardButtonsReadRussian()
+{
+    // Qt's own dialogs take their button texts from its translations.
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Отмена"));
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), QStringLiteral("&Да"));
+}
 
 void TestMainWindow::groupedButtons()
 {
