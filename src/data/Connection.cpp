@@ -40,9 +40,9 @@ void checkDatabaseFile(const QString &path)
                        26);
     const QByteArray jetTag = head.mid(4, 15);
     if (jetTag == "Standard Jet DB" || jetTag == "Standard ACE DB")
-        throw AppError(QStringLiteral("Файл db.mdb в папке «%1» — база данных Microsoft Access. Эта программа "
-                                      "хранит курс в базе SQLite: создайте курс командой etextbook-db create "
-                                      "и перенесите в него вопросы, учётные записи и материалы").arg(folder),
+        throw AppError(QStringLiteral("Файл db.mdb в папке «%1» — база данных Microsoft Access прежней версии "
+                                      "учебника. Преобразуйте его командой: etextbook-db import db.mdb «%1»")
+                           .arg(folder),
                        26);
     if (!head.startsWith(QByteArrayLiteral("SQLite format 3\0")))
         throw AppError(QStringLiteral("Файл db.mdb в папке «%1» не является базой данных электронного учебника. "

@@ -1,4 +1,5 @@
 // etextbook-db: makes course folders from the command line.
+#include "AccessImport.h"
 #include "CourseMaker.h"
 
 #include "common/Errors.h"
@@ -7,6 +8,7 @@
 #include <QStringList>
 
 #include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -19,6 +21,11 @@ const char kUsage[] =
     "      создать демонстрационный курс «Основы информатики»: вопросы теста,\n"
     "      лекции, лабораторные работы, видео, учётные записи учеников\n"
     "      (пароль Admin — admin)\n"
+    "  etextbook-db import СТАРЫЙ.mdb ПАПКА [--admin-password ПАРОЛЬ]\n"
+    "      преобразовать курс прежней версии (файл Microsoft Access) в новый курс\n"
+    "      в ПАПКЕ; пароль нужен, только если в старом курсе нет учётной записи\n"
+    "      Admin. Если СТАРЫЙ.mdb — это ПАПКА/db.mdb, он сохраняется рядом\n"
+    "      как db.mdb.access-backup\n"
     "  etextbook-db --help\n"
     "      показать эту справку\n"
     "Существующие файлы никогда не перезаписываются.\n";
@@ -46,23 +53,26 @@ struct UsageError {
 
 struct Command {
     QString name;
+    QString oldFile; // import only
     QString dir;
-    QString adminPassword;
+    std::optional<QString> adminPassword;
 };
 
 Command parse(const QStringList &args)
 {
     if (args.isEmpty())
         throw UsageError{QStringLiteral("не указана команда")};
-    Command cmd{args[0], {}, {}};
-    if (cmd.name != QLatin1String("create") && cmd.name != QLatin1String("demo"))
+    Command cmd{args[0], {}, {}, {}};
+    const bool import = cmd.name == QLatin1String("import");
+    const bool takesPassword = import || cmd.name == QLatin1String("create");
+    if (cmd.name != QLatin1String("create") && cmd.name != QLatin1String("demo") && !import)
         throw UsageError{QStringLiteral("неизвестная команда «%1»").arg(cmd.name)};
     const QString passwordOption = QStringLiteral("--admin-password");
     bool havePassword = false;
     QStringList positional;
     for (int i = 1; i < args.size(); ++i) {
         const QString &a = args[i];
-        if (cmd.name == QLatin1String("create") && (a == passwordOption || a.startsWith(passwordOption + QLatin1Char('=')))) {
+        if (takesPassword && (a == passwordOption || a.startsWith(passwordOption + QLatin1Char('=')))) {
             if (havePassword)
                 throw UsageError{QStringLiteral("пароль администратора указан дважды")};
             if (a == passwordOption) {
@@ -78,6 +88,11 @@ Command parse(const QStringList &args)
         } else {
             positional << a;
         }
+    }
+    if (import) {
+        if (positional.isEmpty() || positional[0].isEmpty())
+            throw UsageError{QStringLiteral("не указан файл курса прежней версии (СТАРЫЙ.mdb)")};
+        cmd.oldFile = positional.takeFirst();
     }
     if (positional.isEmpty() || positional[0].isEmpty())
         throw UsageError{QStringLiteral("не указана папка курса")};
@@ -107,7 +122,9 @@ int main(int argc, char **argv)
     try {
         const Command cmd = parse(args);
         const QStringList summary = cmd.name == QLatin1String("create")
-                                        ? course::createEmpty(cmd.dir, cmd.adminPassword)
+                                        ? course::createEmpty(cmd.dir, *cmd.adminPassword)
+                                    : cmd.name == QLatin1String("import")
+                                        ? course::importAccess(cmd.oldFile, cmd.dir, cmd.adminPassword)
                                         : course::createDemo(cmd.dir);
         print(stdout, summary.join(QLatin1Char('\n')) + QLatin1Char('\n'));
         return 0;
