@@ -17,7 +17,7 @@ TForm9::TForm9(QWidget *parent) : TForm(parent)
     Image1->setGeometry(0, 0, 345, 153);
     Image1->setPicture(QPixmap(QStringLiteral(":/art/about.jpg")));
 
-    sLabel1 = new QLabel(QStringLiteral("Разработчики: команда «Электронного учебника»"), this);
+    sLabel1 = new QLabel(QStringLiteral("Разработчики: команда учебника"), this);
     sLabel1->setObjectName(QStringLiteral("sLabel1"));
     sLabel1->setGeometry(24, 136, 239, 13);
     sLabel1->setFont(ui::pixelFont(QStringLiteral("MS Sans Serif"), 11));

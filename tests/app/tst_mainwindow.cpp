@@ -9,6 +9,7 @@
 #include "users/Unit5.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -185,6 +186,9 @@ void TestMainWindow::layout()
     QCOMPARE(Form9->windowTitle(), QStringLiteral("О программе"));
     QCOMPARE(Form9->pos(), QPoint(509, 210));
     QVERIFY(Form9->sLabel1->text().startsWith(QStringLiteral("Разработчики: ")));
+    // The credits are one line in a label of fixed width: all of it must show.
+    QVERIFY2(QFontMetrics(Form9->sLabel1->font()).horizontalAdvance(Form9->sLabel1->text()) <= Form9->sLabel1->width(),
+             qPrintable(Form9->sLabel1->text()));
     QVERIFY(!Form9->Image1->picture().isNull());
 }
 
