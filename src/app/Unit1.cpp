@@ -82,6 +82,8 @@ TForm1::TForm1(QWidget *parent) : TForm(parent)
 
     sPanel1 = new QLabel(QStringLiteral("ghg"), sPanel4);
     sPanel1->setObjectName(QStringLiteral("sPanel1"));
+    // A login is shown as typed, never read as markup.
+    sPanel1->setTextFormat(Qt::PlainText);
     sPanel1->setGeometry(33, 1, 64, 48);
     sPanel1->setAlignment(Qt::AlignCenter);
     sPanel1->setFrameShape(QFrame::Panel);

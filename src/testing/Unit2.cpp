@@ -65,6 +65,8 @@ TForm2::TForm2(QWidget *parent) : TForm(parent)
 
     Label1 = new QLabel(Panel5);
     Label1->setObjectName(QStringLiteral("Label1"));
+    // A login is shown as typed, never read as markup.
+    Label1->setTextFormat(Qt::PlainText);
     Label1->setFont(ui::pixelFont(QStringLiteral("MS Sans Serif"), 24, true));
     Label1->setAccessibleName(QStringLiteral("Пользователь"));
     Label1->move(8, 12);

@@ -52,6 +52,8 @@ TForm8::TForm8(QWidget *parent) : TForm(parent)
 
     sPanel1 = new QLabel(CurrentLogin(), sPanel4);
     sPanel1->setObjectName(QStringLiteral("sPanel1"));
+    // A login is shown as typed, never read as markup.
+    sPanel1->setTextFormat(Qt::PlainText);
     sPanel1->setGeometry(1, 401, 527, 48);
     sPanel1->setAlignment(Qt::AlignCenter);
     sPanel1->setFrameShape(QFrame::Panel);

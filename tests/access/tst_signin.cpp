@@ -8,6 +8,7 @@
 #include "materials/Unit7.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -153,6 +154,8 @@ void TestSignIn::window_data()
         << false;
     QTest::newRow("Admin") << usual << "Admin" << "admin" << QString() << true;
     QTest::newRow("ordinary user") << usual << "Иванов" << "пароль" << QString() << false;
+    QTest::newRow("login that looks like markup")
+        << Accounts{{"Admin", "admin"}, {"<b>Петров</b>", "p"}} << "<b>Петров</b>" << "p" << QString() << false;
 }
 
 void TestSignIn::window()
@@ -192,6 +195,8 @@ void TestSignIn::window()
     QVERIFY(!Form1->AlphaBlend());
     QCOMPARE(Form1->windowOpacity(), 1.0);
     QCOMPARE(CurrentLogin(), login);
+    // The badge shows every character typed; markup in a login is not rendered.
+    QVERIFY(Form1->sPanel1->sizeHint().width() >= QFontMetrics(Form1->sPanel1->font()).horizontalAdvance(login));
     QCOMPARE(Form1->sSpeedButton5->isHidden(), !admin);
     // The materials window is hidden; what counts is whether its group shows with it.
     QCOMPARE(Form7->sGroupBox1->isHidden(), !admin);

@@ -10,6 +10,7 @@
 #include "testing/Unit8.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QTest>
@@ -102,6 +103,7 @@ void TestMenu::badgeAndEditButton_data()
     QTest::newRow("upper case") << "ADMIN" << false;
     QTest::newRow("trailing space") << "Admin " << false;
     QTest::newRow("student") << "ivan" << false;
+    QTest::newRow("login that looks like markup") << "<i>ivan</i>" << false;
 }
 
 void TestMenu::badgeAndEditButton()
@@ -111,6 +113,8 @@ void TestMenu::badgeAndEditButton()
     Session s;
     TForm8 *menu = s.start(login);
     QCOMPARE(menu->sPanel1->text(), login);
+    // Every character of the login shows; markup in it is not rendered.
+    QVERIFY(menu->sPanel1->sizeHint().width() >= QFontMetrics(menu->sPanel1->font()).horizontalAdvance(login));
     QCOMPARE(menu->sSpeedButton3->isVisible(), admin);
     QVERIFY(menu->sSpeedButton1->isVisible() && menu->sSpeedButton2->isVisible());
 }
