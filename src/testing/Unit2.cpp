@@ -7,6 +7,8 @@
 
 #include <QFrame>
 #include <QPlainTextEdit>
+#include <QStyleOptionToolButton>
+#include <QStylePainter>
 
 TForm2 *Form2 = nullptr;
 
@@ -29,6 +31,26 @@ void setCaptionColour(QWidget *w, const QColor &colour)
     pal.setColor(QPalette::WindowText, colour);
     w->setPalette(pal);
 }
+
+// "Сдать анкету" in its bold 16-pixel font is wider than its 100-pixel button;
+// on one line it would be cut at both ends, so the caption wraps instead.
+class WrappingSpeedButton : public TSpeedButton {
+public:
+    using TSpeedButton::TSpeedButton;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QStylePainter p(this);
+        QStyleOptionToolButton option;
+        initStyleOption(&option);
+        const QString caption = option.text;
+        option.text.clear();
+        p.drawComplexControl(QStyle::CC_ToolButton, option);
+        p.setPen(palette().color(QPalette::ButtonText));
+        p.drawText(rect().adjusted(3, 3, -3, -3), Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, caption);
+    }
+};
 
 } // namespace
 
@@ -71,7 +93,7 @@ TForm2::TForm2(QWidget *parent) : TForm(parent)
     Label1->setAccessibleName(QStringLiteral("Пользователь"));
     Label1->move(8, 12);
 
-    sSpeedButton3 = new TSpeedButton(Panel5);
+    sSpeedButton3 = new WrappingSpeedButton(Panel5);
     sSpeedButton3->setObjectName(QStringLiteral("sSpeedButton3"));
     sSpeedButton3->setText(QStringLiteral("Сдать анкету"));
     sSpeedButton3->setAccessibleName(QStringLiteral("Сдать анкету"));

@@ -87,6 +87,25 @@ QString downAnswers()
 
 const QColor red(255, 0, 0), black(0, 0, 0);
 
+// The blank columns that a button's caption leaves at its left and right: where
+// the button drawn with its caption differs from the button drawn without.
+QPair<int, int> captionMargins(QAbstractButton *b)
+{
+    const QImage with = b->grab().toImage();
+    const QString text = b->text();
+    b->setText(QString());
+    const QImage without = b->grab().toImage();
+    b->setText(text);
+    int left = with.width(), right = -1;
+    for (int y = 0; y < with.height(); ++y)
+        for (int x = 0; x < with.width(); ++x)
+            if (with.pixel(x, y) != without.pixel(x, y)) {
+                left = qMin(left, x);
+                right = qMax(right, x);
+            }
+    return {left, with.width() - 1 - right};
+}
+
 } // namespace
 
 class TestTester : public QObject {
@@ -256,6 +275,9 @@ void TestTester::layout()
     QCOMPARE(Form2->sSpeedButton3->geometry(), QRect(400, 3, 100, 50));
     QCOMPARE(Form2->sSpeedButton3->groupIndex(), 0);
     QCOMPARE(Form2->sSpeedButton3->font().pixelSize(), 16);
+    // The caption is wider than the button on one line; all of it must still show.
+    const auto [left, right] = captionMargins(Form2->sSpeedButton3);
+    QVERIFY2(left >= 3 && right >= 3, qPrintable(QStringLiteral("%1, %2").arg(left).arg(right)));
 
     for (int i = 1; i <= 30; ++i) {
         TSpeedButton *b = question(i);
