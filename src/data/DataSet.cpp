@@ -156,15 +156,41 @@ void DataSet::setRecNo(int row)
 {
     if (!Active() || row < 0 || row >= RecordCount() || row == cur_)
         return;
+    const bool dropsNewRow = state_ == State::Insert && !modified_;
+    const int newRow = cur_;
     postOrThrow();
+    // The untouched new row was dropped: the rows below it moved up by one.
+    if (dropsNewRow && row > newRow)
+        --row;
     cur_ = row;
     emit currentChanged();
 }
 
-void DataSet::First() { setRecNo(0); }
-void DataSet::Prior() { setRecNo(cur_ - 1); }
-void DataSet::Next() { setRecNo(cur_ + 1); }
-void DataSet::Last() { setRecNo(RecordCount() - 1); }
+// The moves count from the row that is current once a pending row is settled, so
+// that leaving an untouched new row first brings back the row it had pushed down.
+void DataSet::First()
+{
+    postOrThrow();
+    setRecNo(0);
+}
+
+void DataSet::Prior()
+{
+    postOrThrow();
+    setRecNo(cur_ - 1);
+}
+
+void DataSet::Next()
+{
+    postOrThrow();
+    setRecNo(cur_ + 1);
+}
+
+void DataSet::Last()
+{
+    postOrThrow();
+    setRecNo(RecordCount() - 1);
+}
 
 int DataSet::keyColumn() const { return keyField_.isEmpty() ? -1 : query_.fieldIndex(keyField_); }
 
@@ -310,7 +336,19 @@ void DataSet::writeRow()
         for (int i = 0; i < vals.size(); ++i)
             write_.setParameter(QStringLiteral("v%1").arg(i + 1), vals.at(i));
         write_.setParameter(QStringLiteral("k"), old.at(key));
-        write_.ExecSQL();
+        query_.connection().transaction([&] {
+            write_.ExecSQL();
+            // No lock is held while a row is edited, so another copy of the program
+            // may have deleted it meanwhile; the change must not vanish unnoticed.
+            Query changed(query_.connection());
+            changed.addLine(QStringLiteral("select changes()"));
+            changed.Open();
+            if (changed.RecordCount() == 1 && changed.fieldValue(0).toInt() == 0)
+                throw AppError(QStringLiteral("Изменения не сохранены: этой записи больше нет в таблице «%1», "
+                                              "её удалили в другой копии программы. Отмените изменения и "
+                                              "обновите данные")
+                                   .arg(table_));
+        });
     }
 }
 
@@ -396,7 +434,18 @@ void DataSet::Refresh()
     if (key >= 0 && cur_ >= 0)
         keyValue = rows_.at(visible_.at(cur_)).at(key);
     const int oldRow = cur_;
-    query_.Open();
+    try {
+        query_.Open();
+    } catch (...) {
+        // The query is closed now; so is the set, and no stale row stays on show.
+        rows_.clear();
+        visible_.clear();
+        cur_ = -1;
+        setState(State::Inactive);
+        emit dataChanged();
+        emit currentChanged();
+        throw;
+    }
     rows_ = query_.rows();
     applyFilter();
     cur_ = visible_.isEmpty() ? -1 : qBound(0, oldRow, int(visible_.size()) - 1);

@@ -83,13 +83,17 @@ private slots:
     void deleteAsksFirst_data();
     void deleteAsksFirst();
     void refusedValueKeepsTheRowInEditing();
+    void leavingAnUntouchedNewRow_data();
+    void leavingAnUntouchedNewRow();
+    void changeToARowDeletedElsewhere();
     void search_data();
     void search();
     void searchAgainSearchesTheWholeBank();
     void changeDuringSearchIsDropped_data();
     void changeDuringSearchIsDropped();
     void searchResultSurvivesExit();
-    void failedSearchLeavesTheQueryClosed();
+    void failedReadLeavesTheQueryClosed_data();
+    void failedReadLeavesTheQueryClosed();
 };
 
 void TestEditor::navigatorButtons_data()
@@ -422,6 +426,80 @@ void TestEditor::refusedValueKeepsTheRowInEditing()
     QCOMPARE(course.count(QStringLiteral("БДТест")), 3);
 }
 
+void TestEditor::leavingAnUntouchedNewRow_data()
+{
+    QTest::addColumn<int>("insertAt"); // the row current when "insert" is pressed
+    QTest::addColumn<int>("button");
+    QTest::addColumn<int>("rowAfter");
+    QTest::addColumn<QString>("question");
+    // The new row is dropped, the row it pushed down comes back, and the move counts from there.
+    QTest::newRow("middle, first") << 1 << int(TDBNavigator::nbFirst) << 0 << "Столица России?";
+    QTest::newRow("middle, prior") << 1 << int(TDBNavigator::nbPrior) << 0 << "Столица России?";
+    QTest::newRow("middle, next") << 1 << int(TDBNavigator::nbNext) << 2 << "Цвет ясного неба?";
+    QTest::newRow("middle, last") << 1 << int(TDBNavigator::nbLast) << 2 << "Цвет ясного неба?";
+    QTest::newRow("last row, prior") << 2 << int(TDBNavigator::nbPrior) << 1 << "2 + 2 = ?";
+    QTest::newRow("last row, next") << 2 << int(TDBNavigator::nbNext) << 2 << "Цвет ясного неба?";
+    QTest::newRow("last row, last") << 2 << int(TDBNavigator::nbLast) << 2 << "Цвет ясного неба?";
+}
+
+void TestEditor::leavingAnUntouchedNewRow()
+{
+    QFETCH(int, insertAt);
+    QFETCH(int, button);
+    QFETCH(int, rowAfter);
+    QFETCH(QString, question);
+    CourseDir course;
+    seedBank(course);
+    ScriptedDialogs dialogs;
+    Forms forms;
+    QVERIFY(forms.ok());
+    showForm(Form4);
+    Form4->ADOQuery1->setRecNo(insertAt);
+
+    press(nav(TDBNavigator::nbInsert));
+    QCOMPARE(Form4->ADOQuery1->RecordCount(), 4);
+    QVERIFY(nav(TDBNavigator::Button(button))->isEnabled());
+    press(nav(TDBNavigator::Button(button)));
+    QVERIFY(dialogs.boxes.isEmpty());
+    QCOMPARE(Form4->ADOQuery1->state(), State::Browse);
+    QCOMPARE(Form4->ADOQuery1->RecordCount(), 3);
+    QCOMPARE(course.count(QStringLiteral("БДТест")), 3);
+    QCOMPARE(Form4->ADOQuery1->RecNo(), rowAfter);
+    QCOMPARE(Form4->sDBMemo1->toPlainText(), question);
+
+    // The row reached is a real one: a change to it is stored in its own row.
+    typeAtEnd(Form4->sDBMemo1, QStringLiteral("!"));
+    press(nav(TDBNavigator::nbPost));
+    QVERIFY(dialogs.boxes.isEmpty());
+    QCOMPARE(questionOf(course, rowAfter + 1), question + QStringLiteral("!"));
+}
+
+void TestEditor::changeToARowDeletedElsewhere()
+{
+    CourseDir course;
+    seedBank(course);
+    ScriptedDialogs dialogs;
+    Forms forms;
+    QVERIFY(forms.ok());
+    showForm(Form4);
+
+    typeAtEnd(Form4->sDBMemo1, QStringLiteral(" (city)"));
+    course.exec(QStringLiteral("delete from БДТест where Код = 1")); // another copy of the program
+    press(nav(TDBNavigator::nbPost));
+    // The change is not silently lost: the user is told, and it stays on screen.
+    QCOMPARE(dialogs.errorTexts().size(), 1);
+    QVERIFY2(dialogs.errorTexts().at(0).contains(QStringLiteral("«БДТест»")), qPrintable(dialogs.errorTexts().at(0)));
+    QCOMPARE(Form4->ADOQuery1->state(), State::Edit);
+    QCOMPARE(Form4->sDBMemo1->toPlainText(), QStringLiteral("Столица России? (city)"));
+    QCOMPARE(course.count(QStringLiteral("БДТест")), 2);
+
+    press(nav(TDBNavigator::nbCancel));
+    press(nav(TDBNavigator::nbRefresh));
+    QCOMPARE(dialogs.errorTexts().size(), 1);
+    QCOMPARE(Form4->ADOQuery1->RecordCount(), 2);
+    QCOMPARE(Form4->sDBMemo1->toPlainText(), QStringLiteral("2 + 2 = ?"));
+}
+
 void TestEditor::search_data()
 {
     QTest::addColumn<QString>("text");
@@ -564,18 +642,27 @@ void TestEditor::searchResultSurvivesExit()
     QCOMPARE(Form4->ADOQuery1->RecordCount(), 3);
 }
 
-void TestEditor::failedSearchLeavesTheQueryClosed()
+void TestEditor::failedReadLeavesTheQueryClosed_data()
 {
+    QTest::addColumn<bool>("refresh"); // read again by the navigator instead of "Найти"
+    QTest::newRow("search") << false;
+    QTest::newRow("refresh") << true;
+}
+
+void TestEditor::failedReadLeavesTheQueryClosed()
+{
+    QFETCH(bool, refresh);
     CourseDir course;
     seedBank(course);
     ScriptedDialogs dialogs;
     Forms forms;
     QVERIFY(forms.ok());
     showForm(Form4);
+    press(nav(TDBNavigator::nbNext));
 
     course.exec(QStringLiteral("alter table БДТест rename to Вопросы"));
     Form4->sMemo1->setPlainText(QStringLiteral("Столица"));
-    press(Form4->sButton1);
+    press(refresh ? static_cast<QAbstractButton *>(nav(TDBNavigator::nbRefresh)) : Form4->sButton1);
     QCOMPARE(dialogs.errorTexts().size(), 1);
     QVERIFY2(dialogs.errorTexts().at(0).contains(QStringLiteral("БДТест")), qPrintable(dialogs.errorTexts().at(0)));
     QVERIFY(!Form4->ADOQuery1->Active());
