@@ -202,10 +202,21 @@ const materials::Section &TForm7::currentSection() const
 
 void TForm7::reopen(int number)
 {
-    data::Query *q = sectionQuery(number);
-    q->Close();
-    q->Open();
-    sectionList(number)->reload();
+    sectionQuery(number)->Close();
+    openSection(number);
+}
+
+void TForm7::openSection(int number)
+{
+    TDBLookupListBox *list = sectionList(number);
+    try {
+        sectionQuery(number)->Open();
+    } catch (...) {
+        // The query stays closed, so its list must not go on offering the old rows.
+        list->reload();
+        throw;
+    }
+    list->reload();
 }
 
 void TForm7::FormCreate()
@@ -278,8 +289,7 @@ void TForm7::sButton1Click()
         q->addLine(s.selectLine);
         q->addLine(s.findLine);
         q->setParameter(QStringLiteral("a"), QString(QLatin1Char('%') + text + QLatin1Char('%')));
-        q->Open();
-        sectionList(s.number)->reload();
+        openSection(s.number);
     });
 }
 
@@ -292,8 +302,7 @@ void TForm7::sButton2Click()
         q->clearSQL();
         q->clearParameters();
         q->addLine(s.selectLine);
-        q->Open();
-        sectionList(s.number)->reload();
+        openSection(s.number);
     });
 }
 

@@ -66,6 +66,7 @@ protected:
 private:
     void buildControls();
     void reopen(int number);
+    void openSection(int number);
     void openDocument(TDBLookupListBox *list);
     const materials::Section &currentSection() const;
 };

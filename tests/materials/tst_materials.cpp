@@ -113,6 +113,8 @@ private slots:
     void deleteRemovesEveryEntryWithTheAddress_data();
     void deleteRemovesEveryEntryWithTheAddress();
     void deleteConsultsOnlyTheCurrentSection();
+    void failedReadEmptiesTheList_data();
+    void failedReadEmptiesTheList();
 };
 
 void TestMaterials::initTestCase()
@@ -654,6 +656,60 @@ void TestMaterials::deleteConsultsOnlyTheCurrentSection()
     QVERIFY(log.entries.isEmpty());
     QCOMPARE(course.count("Лабы"), 2);
     QVERIFY(dialogs.boxes.isEmpty());
+}
+
+void TestMaterials::failedReadEmptiesTheList_data()
+{
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<int>("broken"); // the section whose table the engine cannot read
+    QTest::newRow("find") << "find" << 1;
+    QTest::newRow("show all") << "all" << 1;
+    QTest::newRow("showing the window") << "show" << 2;
+    QTest::newRow("reading again after a delete") << "delete" << 2;
+}
+
+void TestMaterials::failedReadEmptiesTheList()
+{
+    QFETCH(QString, operation);
+    QFETCH(int, broken);
+    CourseDir course;
+    for (int n = 1; n <= 3; ++n) {
+        seed(course, n, "Первая", QStringLiteral("/m/%1/1").arg(n));
+        seed(course, n, "Вторая", QStringLiteral("/m/%1/2").arg(n));
+    }
+    ScriptedDialogs dialogs;
+    Forms forms;
+    QVERIFY(forms.ok());
+    showSection(1);
+    clickRow(Form7->sDBLookupListBox1, 0);
+    TDBLookupListBox *list = Form7->sectionList(broken);
+    QCOMPARE(list->count(), 2);
+
+    course.exec(QStringLiteral("ALTER TABLE %1 RENAME TO Старое").arg(tableOf(broken)));
+    if (operation == u"find") {
+        dialogs.inputAnswers << QString("Перв");
+        press(Form7->sButton1);
+    } else if (operation == u"all") {
+        press(Form7->sButton2);
+    } else if (operation == u"show") {
+        showSection(1);
+    } else {
+        press(Form7->sButton4);
+        QCOMPARE(column(course, "select АдресЛекции from Лекции"), QVariantList{"/m/1/2"});
+    }
+    QCOMPARE(dialogs.errorTexts().size(), 1);
+    // Its query stays closed, so the list offers no entry to open or delete.
+    QCOMPARE(list->count(), 0);
+    QVERIFY(!Form7->sectionQuery(broken)->Active());
+    const qsizetype opened = viewer()->addresses.size();
+    QTest::keyClick(list, Qt::Key_Return);
+    QCOMPARE(viewer()->addresses.size(), opened);
+
+    course.exec(QStringLiteral("ALTER TABLE Старое RENAME TO %1").arg(tableOf(broken)));
+    showSection(broken);
+    press(Form7->sButton2);
+    QCOMPARE(list->count(), 2);
+    QCOMPARE(dialogs.errorTexts().size(), 1);
 }
 
 ETEXTBOOK_TEST_MAIN(TestMaterials)
