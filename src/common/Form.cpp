@@ -35,8 +35,9 @@ void showForm(QWidget *window)
 {
     if (!window)
         return;
+    // Restoring a minimised window keeps it maximised when it was.
     if (window->isMinimized())
-        window->showNormal();
+        window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     window->show();
     window->raise();
     window->activateWindow();
