@@ -188,6 +188,7 @@ int worker(const QString &id, int ops, quint32 seed, bool passwd)
     QStringList myMaterials;
     QString adminPassword = QStringLiteral("admin");
     qint64 slowest = 0;
+    QMap<QString, qint64> slowestByKind;
     int failures = 0;
     for (int n = 0; n < ops; ++n) {
         QElapsedTimer t;
@@ -249,12 +250,19 @@ int worker(const QString &id, int ops, quint32 seed, bool passwd)
         }
         const qint64 ms = t.elapsed();
         slowest = qMax(slowest, ms);
+        if (!line.isEmpty()) {
+            const QString kindName = line.section(QLatin1Char(' '), 1, 1);
+            slowestByKind[kindName] = qMax(slowestByKind.value(kindName), ms);
+        }
         if (line.isEmpty())
             ++failures;
         else
             say(line + QStringLiteral(" %1ms").arg(ms));
     }
-    say(QStringLiteral("DONE slowest=%1ms failures=%2").arg(slowest).arg(failures));
+    QStringList kinds;
+    for (auto it = slowestByKind.cbegin(); it != slowestByKind.cend(); ++it)
+        kinds << QStringLiteral("%1=%2ms").arg(it.key()).arg(it.value());
+    say(QStringLiteral("DONE slowest=%1ms failures=%2 %3").arg(slowest).arg(failures).arg(kinds.join(QLatin1Char(' '))));
     app::destroyForms();
     return failures == 0 ? 0 : 2;
 }
