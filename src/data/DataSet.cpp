@@ -216,19 +216,7 @@ void DataSet::Insert()
     if (!canModify())
         throw AppError(QStringLiteral("Эти записи можно только просматривать"));
     postOrThrow();
-    const int at = cur_ < 0 ? 0 : cur_;
-    const int rowIndex = visible_.isEmpty() ? int(rows_.size()) : visible_.at(at);
-    rows_.insert(rowIndex, QVector<QVariant>(query_.fieldCount()));
-    for (int &v : visible_)
-        if (v >= rowIndex)
-            ++v;
-    visible_.insert(at, rowIndex);
-    cur_ = at;
-    buffer_ = QVector<QVariant>(query_.fieldCount());
-    modified_ = false;
-    setState(State::Insert);
-    emit dataChanged();
-    emit currentChanged();
+    insertBlank(cur_ < 0 ? 0 : cur_);
 }
 
 void DataSet::Append()
@@ -238,9 +226,18 @@ void DataSet::Append()
     if (!canModify())
         throw AppError(QStringLiteral("Эти записи можно только просматривать"));
     postOrThrow();
-    rows_ << QVector<QVariant>(query_.fieldCount());
-    visible_ << int(rows_.size() - 1);
-    cur_ = int(visible_.size() - 1);
+    insertBlank(int(visible_.size()));
+}
+
+void DataSet::insertBlank(int at)
+{
+    const int rowIndex = at < visible_.size() ? visible_.at(at) : int(rows_.size());
+    rows_.insert(rowIndex, QVector<QVariant>(query_.fieldCount()));
+    for (int &v : visible_)
+        if (v >= rowIndex)
+            ++v;
+    visible_.insert(at, rowIndex);
+    cur_ = at;
     buffer_ = QVector<QVariant>(query_.fieldCount());
     modified_ = false;
     setState(State::Insert);

@@ -79,6 +79,8 @@ signals:
 
 private:
     void applyFilter();
+    // A new empty row at visible position at, in insert state.
+    void insertBlank(int at);
     void setState(State s);
     void postOrThrow();
     void writeRow();

@@ -137,6 +137,16 @@ QVariantMap Query::boundValues() const
     return map;
 }
 
+void Query::run(QSqlQuery &q, const QString &text) const
+{
+    if (!q.prepare(text))
+        throwEngineError(q.lastError());
+    for (const Param &p : params_)
+        q.bindValue(QLatin1Char(':') + p.name, engineValue(p.value));
+    if (!q.exec())
+        throwEngineError(q.lastError());
+}
+
 void Query::Open()
 {
     Close();
@@ -145,12 +155,7 @@ void Query::Open()
         g_hook(text, boundValues());
     QSqlQuery q(conn_->database());
     q.setForwardOnly(true);
-    if (!q.prepare(text))
-        throwEngineError(q.lastError());
-    for (const Param &p : params_)
-        q.bindValue(QLatin1Char(':') + p.name, engineValue(p.value));
-    if (!q.exec())
-        throwEngineError(q.lastError());
+    run(q, text);
     const QSqlRecord rec = q.record();
     QStringList fields;
     for (int i = 0; i < rec.count(); ++i)
@@ -179,12 +184,7 @@ void Query::ExecSQL()
         g_hook(text, boundValues());
     conn_->transaction([&] {
         QSqlQuery q(conn_->database());
-        if (!q.prepare(text))
-            throwEngineError(q.lastError());
-        for (const Param &p : params_)
-            q.bindValue(QLatin1Char(':') + p.name, engineValue(p.value));
-        if (!q.exec())
-            throwEngineError(q.lastError());
+        run(q, text);
         q.finish();
     });
 }

@@ -9,6 +9,8 @@
 #include <QVector>
 #include <functional>
 
+class QSqlQuery;
+
 namespace data {
 
 class Connection;
@@ -68,6 +70,8 @@ private:
         QVariant value;
     };
     void rebuildParameters();
+    // Prepares text on q, binds the parameters and executes it; throws AppError.
+    void run(QSqlQuery &q, const QString &text) const;
     QVariantMap boundValues() const;
 
     Connection *conn_;
