@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Fuzzes the WinHelp reader with libFuzzer for SECONDS (default 60).
 #   scripts/fuzz.sh [SECONDS]
-# Builds with clang in its own folder (ETEXTBOOK_FUZZ_BUILD, default ../build-fuzz
-# beside the work tree), seeds the corpus with files from our writer and Halibut,
+# Builds with clang in its own folder (ETEXTBOOK_FUZZ_BUILD, default build-fuzz in
+# the work tree, which git ignores; a folder outside it could hold another
+# checkout's build), seeds the corpus with files from our writer and Halibut,
 # and exits non-zero when the fuzzer finds a crash, a leak or a hang.
 set -euo pipefail
 seconds="${1:-60}"
 root="$(cd "$(dirname "$0")/.." && pwd)"
-build="${ETEXTBOOK_FUZZ_BUILD:-$root/../build-fuzz}"
+build="${ETEXTBOOK_FUZZ_BUILD:-$root/build-fuzz}"
 
 cmake -S "$root/fuzz" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" --target fuzz_winhelp fuzz_winhelp_seeds -j2
