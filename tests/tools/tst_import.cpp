@@ -20,56 +20,18 @@
 #include <QUuid>
 #include <QtTest>
 
+#include "ToolRun.h"
+
 using course::OldTable;
 
 namespace {
 
-const QString kTool = QStringLiteral(ETEXTBOOK_BINARY_DIR "/tools/etextbook-db");
+using toolrun::kTool;
+using toolrun::Run;
+using toolrun::runTool;
+using toolrun::snapshot;
 const QString kFixture = QStringLiteral(ETEXTBOOK_SHARED_DIR "/fixtures/testUnicodeCompV2003.mdb");
 const QString kCreatedAdminPassword = QStringLiteral("новый-admin");
-
-struct Run {
-    int code = -1;
-    QByteArray out;
-    QByteArray err;
-    QString errText() const { return QString::fromUtf8(err); }
-};
-
-Run runTool(const QStringList &args, const QString &cwd)
-{
-    QProcess p;
-    p.setWorkingDirectory(cwd);
-    p.start(kTool, args);
-    Run r;
-    if (!p.waitForFinished(120000)) {
-        p.kill();
-        p.waitForFinished();
-        r.err = "timed out";
-        return r;
-    }
-    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
-}
-
-// Every file and folder under root with its bytes, to prove a refusal left it alone.
-QMap<QString, QByteArray> snapshot(const QString &root)
-{
-    QMap<QString, QByteArray> files;
-    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        QFile f(path);
-        const QString key = QDir(root).relativeFilePath(path);
-        if (it.fileInfo().isDir())
-            files.insert(key + QLatin1Char('/'), QByteArray());
-        else if (f.open(QIODevice::ReadOnly))
-            files.insert(key, f.readAll());
-    }
-    return files;
-}
 
 QByteArray readAll(const QString &path)
 {
