@@ -1,4 +1,5 @@
 #include "AccessImport.h"
+#include "FolderUndo.h"
 
 #include "AccessReader.h"
 #include "OldCourse.h"
@@ -23,40 +24,7 @@ const QString kHelpFile = QStringLiteral("help.hlp");
 
 QString shown(const QString &path) { return QDir::toNativeSeparators(path); }
 
-// What the command made, taken back unless it finishes.
-class Undo {
-public:
-    ~Undo()
-    {
-        if (done_)
-            return;
-        for (auto f = files_.rbegin(); f != files_.rend(); ++f)
-            QFile::remove(*f);
-        for (auto d = dirs_.rbegin(); d != dirs_.rend(); ++d)
-            QDir().rmdir(*d);
-    }
-    void file(const QString &path) { files_.push_back(path); }
-    void forget(const QString &path) { std::erase(files_, path); }
-    void makeDir(const QString &absolute)
-    {
-        QStringList missing;
-        for (QString d = absolute; !QFileInfo::exists(d); d = QFileInfo(d).path())
-            missing.prepend(d);
-        for (const QString &d : missing) {
-            if (!QDir().mkdir(d))
-                throw AppError(QStringLiteral("Не удалось создать папку «%1»: проверьте права доступа").arg(shown(d)));
-            dirs_.push_back(d);
-        }
-    }
-    void finish() { done_ = true; }
-
-private:
-    std::vector<QString> files_;
-    std::vector<QString> dirs_;
-    bool done_ = false;
-};
-
-void writeNew(Undo &undo, const QString &path, const QByteArray &bytes)
+void writeNew(FolderUndo &undo, const QString &path, const QByteArray &bytes)
 {
     QFile f(path);
     // NewOnly: never replace a file that appeared after the check.
@@ -118,7 +86,7 @@ QStringList importAccess(const QString &oldFile, const QString &dir, const std::
                                       "администратора: --admin-password ПАРОЛЬ")
                            .arg(shown(oldPath)));
 
-    Undo undo;
+    FolderUndo undo;
     undo.makeDir(base);
     // Built under a temporary name and renamed at the end, so a db.mdb is either
     // complete or absent.

@@ -1,4 +1,5 @@
 #include "CourseMaker.h"
+#include "FolderUndo.h"
 
 #include "app/help/CourseHelp.h"
 #include "common/Errors.h"
@@ -165,17 +166,6 @@ QByteArray renderPdf(const QString &source, const QString &title)
 class Writer {
 public:
     explicit Writer(const QString &dir) : base_(QDir::cleanPath(QFileInfo(dir).absoluteFilePath())) {}
-    Writer(const Writer &) = delete;
-    Writer &operator=(const Writer &) = delete;
-    ~Writer()
-    {
-        if (committed_)
-            return;
-        for (auto f = files_.rbegin(); f != files_.rend(); ++f)
-            QFile::remove(*f);
-        for (auto d = dirs_.rbegin(); d != dirs_.rend(); ++d)
-            QDir().rmdir(*d);
-    }
 
     const QString &base() const { return base_; }
     QString path(const QString &relative) const { return QDir::cleanPath(base_ + QLatin1Char('/') + relative); }
@@ -196,14 +186,7 @@ public:
 
     void makeDir(const QString &absolute)
     {
-        QStringList missing;
-        for (QString d = absolute; !QFileInfo::exists(d); d = QFileInfo(d).path())
-            missing.prepend(d);
-        for (const QString &d : missing) {
-            if (!QDir().mkdir(d))
-                throw AppError(QStringLiteral("Не удалось создать папку «%1»: проверьте права доступа").arg(d));
-            dirs_.push_back(d);
-        }
+        undo_.makeDir(absolute);
         if (!QFileInfo(absolute).isDir())
             throw AppError(QStringLiteral("«%1» — это файл, а не папка").arg(absolute));
     }
@@ -216,22 +199,20 @@ public:
         // NewOnly: never replace a file that appeared after the check.
         if (!f.open(QIODevice::WriteOnly | QIODevice::NewOnly))
             throw AppError(QStringLiteral("Не удалось создать файл «%1»: %2").arg(target, f.errorString()));
-        files_.push_back(target);
+        undo_.file(target);
         if (f.write(bytes) != bytes.size() || !f.flush())
             throw AppError(QStringLiteral("Не удалось записать файл «%1»: %2").arg(target, f.errorString()));
     }
 
     // A file made by someone else (the database engine) that a failure must remove.
-    void adopt(const QString &absolute) { files_.push_back(absolute); }
-    void forget(const QString &absolute) { std::erase(files_, absolute); }
+    void adopt(const QString &absolute) { undo_.file(absolute); }
+    void forget(const QString &absolute) { undo_.forget(absolute); }
 
-    void commit() { committed_ = true; }
+    void commit() { undo_.finish(); }
 
 private:
     QString base_;
-    std::vector<QString> files_;
-    std::vector<QString> dirs_;
-    bool committed_ = false;
+    FolderUndo undo_;
 };
 
 // The database is built under a temporary name and renamed at the end, so a
