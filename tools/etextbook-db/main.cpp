@@ -1,6 +1,7 @@
 // etextbook-db: makes course folders from the command line.
 #include "AccessImport.h"
 #include "CourseMaker.h"
+#include "ExchangeCommands.h"
 
 #include "common/Errors.h"
 
@@ -26,9 +27,12 @@ const char kUsage[] =
     "      в ПАПКЕ; пароль нужен, только если в старом курсе нет учётной записи\n"
     "      Admin. Если СТАРЫЙ.mdb — это ПАПКА/db.mdb, он сохраняется рядом\n"
     "      как db.mdb.access-backup\n"
+    "%1"
     "  etextbook-db --help\n"
     "      показать эту справку\n"
     "Существующие файлы никогда не перезаписываются.\n";
+
+QString usage() { return QString::fromUtf8(kUsage).arg(QString::fromUtf8(course::kExchangeUsage)); }
 
 // Bytes, not the locale's encoding: the text is always UTF-8.
 void print(std::FILE *to, const QString &text)
@@ -116,10 +120,14 @@ int main(int argc, char **argv)
 
     const QStringList args = app.arguments().mid(1);
     if (args.size() == 1 && (args[0] == QLatin1String("--help") || args[0] == QLatin1String("-h"))) {
-        print(stdout, QString::fromUtf8(kUsage));
+        print(stdout, usage());
         return 0;
     }
     try {
+        if (const std::optional<QStringList> done = course::runExchangeCommand(args)) {
+            print(stdout, done->join(QLatin1Char('\n')) + QLatin1Char('\n'));
+            return 0;
+        }
         const Command cmd = parse(args);
         const QStringList summary = cmd.name == QLatin1String("create")
                                         ? course::createEmpty(cmd.dir, *cmd.adminPassword)
@@ -129,7 +137,9 @@ int main(int argc, char **argv)
         print(stdout, summary.join(QLatin1Char('\n')) + QLatin1Char('\n'));
         return 0;
     } catch (const UsageError &e) {
-        print(stderr, QStringLiteral("etextbook-db: %1\n\n").arg(e.text) + QString::fromUtf8(kUsage));
+        print(stderr, QStringLiteral("etextbook-db: %1\n\n").arg(e.text) + usage());
+    } catch (const course::ExchangeUsageError &e) {
+        print(stderr, QStringLiteral("etextbook-db: %1\n\n").arg(e.text) + usage());
     } catch (const AppError &e) {
         print(stderr, QStringLiteral("etextbook-db: ошибка: %1\n").arg(e.text()));
     } catch (const std::exception &e) {
