@@ -112,7 +112,9 @@ private:
 
 QString encodingName(qformats::Encoding e)
 {
-    return e == qformats::Encoding::Cp1251 ? QStringLiteral("Windows-1251") : QStringLiteral("UTF-8");
+    return e == qformats::Encoding::Cp1251  ? QStringLiteral("Windows-1251")
+           : e == qformats::Encoding::Utf16 ? QStringLiteral("UTF-16")
+                                            : QStringLiteral("UTF-8");
 }
 
 QString formatName(qformats::Format f)

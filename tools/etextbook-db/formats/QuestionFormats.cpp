@@ -549,7 +549,7 @@ QString decode(const QByteArray &bytes, Encoding encoding, Encoding *used)
                          QStringDecoder::Flag::Stateless);
         QString text = d(bytes.mid(2));
         if (used)
-            *used = Encoding::Utf8;
+            *used = Encoding::Utf16;
         return text;
     }
     if (encoding == Encoding::Cp1251 || (encoding == Encoding::Auto && !bom8 && firstBadUtf8(bytes) >= 0)) {

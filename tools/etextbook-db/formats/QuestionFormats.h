@@ -29,7 +29,7 @@ struct Refusal {
     QString text() const; // "строка N: reason"
 };
 
-enum class Encoding { Auto, Utf8, Cp1251 };
+enum class Encoding { Auto, Utf8, Cp1251, Utf16 }; // UTF-16 only detected, by its byte-order mark
 enum class Format { Aiken, Gift };
 
 struct ReadResult {
