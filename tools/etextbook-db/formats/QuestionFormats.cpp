@@ -563,9 +563,9 @@ QString decode(const QByteArray &bytes, Encoding encoding, Encoding *used)
         throw FileError{Refusal{byteLine(body, bad),
                                 QStringLiteral("файл не в кодировке UTF-8 (неверный байт 0x%1); если он в "
                                                "Windows-1251, укажите --encoding cp1251")
-                                    .arg(uint(static_cast<unsigned char>(body[bad])), 2, 16, QLatin1Char('0'))
-                                    .toUpper()
-                                    .replace(QLatin1String("0X"), QLatin1String("0x"))}};
+                                    .arg(QString::number(uint(static_cast<unsigned char>(body[bad])), 16)
+                                             .toUpper()
+                                             .rightJustified(2, QLatin1Char('0')))}};
     if (used)
         *used = Encoding::Utf8;
     return QString::fromUtf8(body);
