@@ -1,17 +1,19 @@
 #!/usr/bin/env bash
-# Fuzzes the WinHelp reader with libFuzzer for SECONDS (default 60).
-#   scripts/fuzz.sh [SECONDS]
+# Fuzzes the WinHelp reader with libFuzzer for SECONDS (default 60), then the
+# Aiken and GIFT question readers for QUESTION_SECONDS each (default 20).
+#   scripts/fuzz.sh [SECONDS] [QUESTION_SECONDS]
 # Builds with clang in its own folder (ETEXTBOOK_FUZZ_BUILD, default build-fuzz in
 # the work tree, which git ignores; a folder outside it could hold another
 # checkout's build), seeds the corpus with files from our writer and Halibut,
 # and exits non-zero when the fuzzer finds a crash, a leak or a hang.
 set -euo pipefail
 seconds="${1:-60}"
+question_seconds="${2:-20}"
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${ETEXTBOOK_FUZZ_BUILD:-$root/build-fuzz}"
 
 cmake -S "$root/fuzz" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" --target fuzz_winhelp fuzz_winhelp_seeds -j2
+cmake --build "$build" --target fuzz_winhelp fuzz_winhelp_seeds fuzz_aiken fuzz_gift -j2
 
 corpus="$build/corpus"
 artifacts="$build/artifacts"
@@ -27,3 +29,13 @@ fi
 
 "$build/fuzz_winhelp" "$corpus" -max_total_time="$seconds" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
   -artifact_prefix="$artifacts/" -print_final_stats=1
+
+# The question readers start from the hand-written fixtures, each with its own
+# corpus folder so the two do not share findings.
+for reader in aiken gift; do
+  qcorpus="$build/corpus-$reader"
+  mkdir -p "$qcorpus"
+  cp "$root"/tests/tools/fixtures/questions/*.txt "$root"/tests/tools/fixtures/questions/*.gift "$qcorpus"/
+  "$build/fuzz_$reader" "$qcorpus" -max_total_time="$question_seconds" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
+    -artifact_prefix="$artifacts/$reader-" -print_final_stats=1
+done
