@@ -140,6 +140,8 @@ QStringList exportResults(const QString &dir, const QString &file, const Results
     if (suffix != QLatin1String("xlsx") && suffix != QLatin1String("csv"))
         throw AppError(QStringLiteral("Файл результатов «%1» должен оканчиваться на .xlsx (книга Excel) или .csv")
                            .arg(shown(file)));
+    // Refused before the course is read: a taken name is the cheapest mistake to report.
+    NewFile out(file);
     data::Connection conn;
     openCourse(conn, dir);
     QList<results::StoredResult> stored;
@@ -180,7 +182,6 @@ QStringList exportResults(const QString &dir, const QString &file, const Results
     }
     const QList<results::GroupSummary> groups = results::summarize(rows);
 
-    NewFile out(file);
     if (suffix == QLatin1String("csv")) {
         out.write(results::toCsv(rows));
     } else {
@@ -288,6 +289,7 @@ QStringList importQuestions(const QString &dir, const QString &file, const Impor
 
 QStringList exportQuestions(const QString &dir, const QString &file, qformats::Format format)
 {
+    NewFile out(file);
     data::Connection conn;
     openCourse(conn, dir);
     QList<qformats::Question> bank;
@@ -317,7 +319,6 @@ QStringList exportQuestions(const QString &dir, const QString &file, qformats::F
                         listed(problems) +
                         QStringList{QStringLiteral("Файл не создан. Исправьте эти вопросы в редакторе вопросов")})
                            .join(QLatin1Char('\n')));
-    NewFile out(file);
     out.write((format == qformats::Format::Gift ? qformats::writeGift(bank) : qformats::writeAiken(bank)).toUtf8());
     out.finish();
     return {QStringLiteral("Вопросы банка (%1) записаны в «%2» в формате %3 (UTF-8)")
