@@ -66,8 +66,8 @@ inline void add32(QByteArray &b, uint32_t v)
         b.append(char((v >> (8 * i)) & 0xff));
 }
 
-// Code page 1251 for Jet 3 text: ASCII and the Russian alphabet, which is all
-// the fixtures use; anything else becomes "?".
+// Code page 1251 for Jet 3 text: ASCII, the Russian alphabet, «», — and №, which
+// is all the fixtures use; anything else becomes "?".
 inline QByteArray cp1251(const QString &s)
 {
     QByteArray out;
@@ -81,6 +81,12 @@ inline QByteArray cp1251(const QString &s)
             out.append(char(0xA8));
         else if (u == 0x451)
             out.append(char(0xB8));
+        else if (u == 0xAB || u == 0xBB)
+            out.append(char(u));
+        else if (u == 0x2014)
+            out.append(char(0x97));
+        else if (u == 0x2116)
+            out.append(char(0xB9));
         else
             out.append('?');
     }
