@@ -10,6 +10,7 @@ PACKAGES=(
   qt6-multimedia-dev libqt6multimedia6 qml6-module-qtmultimedia
   qt6-translations-l10n qt6-l10n-tools
   libsqlite3-dev sqlite3 mdbtools-dev mdbtools
+  libreoffice-writer-nogui libreoffice-impress-nogui
   libgl-dev
   xvfb xauth x11-utils
   gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-good
