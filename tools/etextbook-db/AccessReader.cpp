@@ -92,6 +92,13 @@ QString shown(const QString &path) { return QDir::toNativeSeparators(path); }
 struct AccessReader::Impl {
     QString path;
     MdbHandle *mdb = nullptr;
+    // Here rather than in ~AccessReader: a constructor that throws after the file
+    // opened runs no destructor of its own, only those of its members.
+    ~Impl()
+    {
+        if (mdb)
+            mdb_close(mdb);
+    }
     QString format;
     QByteArray jet3Charset;
 
@@ -176,11 +183,7 @@ AccessReader::AccessReader(const QString &path, const QByteArray &charset) : d_(
         throw d_->damaged(QStringLiteral("не удалось прочитать список таблиц"));
 }
 
-AccessReader::~AccessReader()
-{
-    if (d_->mdb)
-        mdb_close(d_->mdb);
-}
+AccessReader::~AccessReader() = default;
 
 QString AccessReader::format() const { return d_->format; }
 
