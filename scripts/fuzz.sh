@@ -20,8 +20,10 @@ if [ "$target" = access ]; then
   artifacts="$build/artifacts-access"
   mkdir -p "$corpus" "$artifacts"
   "$build/fuzz_access_seeds" "$corpus"
-  # Files of a real course are tens of kilobytes: the table pages must fit.
-  exec "$build/fuzz_access" "$corpus" -max_total_time="$seconds" -max_len=131072 -timeout=10 -rss_limit_mb=2048 \
+  # Files of a real course are tens of kilobytes: the table pages must fit. A
+  # run takes milliseconds of processor time but may wait long on a busy machine,
+  # hence the generous time limit per input.
+  exec "$build/fuzz_access" "$corpus" -max_total_time="$seconds" -max_len=131072 -timeout=30 -rss_limit_mb=2048 \
     -artifact_prefix="$artifacts/" -print_final_stats=1
 fi
 [ "$target" = winhelp ] || { echo "fuzz.sh: unknown target $target (winhelp or access)" >&2; exit 2; }
