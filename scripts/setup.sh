@@ -9,7 +9,8 @@ PACKAGES=(
   qt6-webengine-dev qt6-webengine-dev-tools
   qt6-multimedia-dev libqt6multimedia6 qml6-module-qtmultimedia
   qt6-translations-l10n qt6-l10n-tools
-  libsqlite3-dev sqlite3 mdbtools-dev libxlsxwriter-dev python3-openpyxl
+  libsqlite3-dev sqlite3 mdbtools-dev mdbtools libxlsxwriter-dev python3-openpyxl
+  libreoffice-writer-nogui libreoffice-impress-nogui
   libgl-dev
   xvfb xauth x11-utils
   gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-good

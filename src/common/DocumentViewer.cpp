@@ -1,7 +1,12 @@
 #include "DocumentViewer.h"
+#include "OfficeConverter.h"
 
+#include <QApplication>
 #include <QFileInfo>
+#include <QLabel>
+#include <QPointer>
 #include <QShowEvent>
+#include <QThread>
 #include <QVBoxLayout>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
@@ -29,15 +34,27 @@ public:
         auto *layout = new QVBoxLayout(this);
         layout->setContentsMargins(0, 0, 0, 0);
         setFocusPolicy(Qt::StrongFocus);
+        // What the viewer says while an office document converts, or why it
+        // cannot be shown; a label, so it needs no engine and a screen reader reads it.
+        status_ = new QLabel(this);
+        status_->setObjectName(QStringLiteral("DocumentStatus"));
+        status_->setAccessibleName(QStringLiteral("Состояние документа"));
+        status_->setAlignment(Qt::AlignCenter);
+        status_->setWordWrap(true);
+        status_->setTextFormat(Qt::PlainText);
+        status_->setMargin(24);
+        status_->hide();
+        layout->addWidget(status_);
     }
 
     void navigate(const QString &address) override
     {
-        pending_ = documentUrl(address);
-        if (view_)
-            view_->load(pending_);
-        else if (isVisible())
-            startEngine();
+        ++request_;
+        const QUrl url = documentUrl(address);
+        if (url.isLocalFile() && office::isOfficeDocument(url.toLocalFile()))
+            convertThenLoad(url.toLocalFile());
+        else
+            load(url);
     }
 
 protected:
@@ -49,6 +66,52 @@ protected:
     }
 
 private:
+    void load(const QUrl &url)
+    {
+        status_->hide();
+        pending_ = url;
+        if (view_) {
+            view_->show();
+            view_->load(pending_);
+        } else if (isVisible()) {
+            startEngine();
+        }
+    }
+
+    void say(const QString &text)
+    {
+        if (view_)
+            view_->hide();
+        status_->setText(text);
+        status_->show();
+    }
+
+    // The conversion runs on a thread of its own so that the window stays alive;
+    // only the answer to the latest request is shown.
+    void convertThenLoad(const QString &path)
+    {
+        say(QStringLiteral("Документ «%1» преобразуется для показа, подождите…").arg(QFileInfo(path).fileName()));
+        const quint64 request = request_;
+        QPointer<WebEngineViewer> self(this);
+        std::shared_ptr<office::Converter> converter = office::converter();
+        QThread *worker = QThread::create([self, converter, path, request] {
+            const office::Conversion result = converter->convert(path);
+            QMetaObject::invokeMethod(
+                qApp,
+                [self, result, request] {
+                    if (self && self->request_ == request) {
+                        if (result.error.isEmpty())
+                            self->load(QUrl::fromLocalFile(result.pdf));
+                        else
+                            self->say(result.error);
+                    }
+                },
+                Qt::QueuedConnection);
+        });
+        connect(worker, &QThread::finished, worker, &QObject::deleteLater);
+        worker->start();
+    }
+
     void startEngine()
     {
         view_ = new QWebEngineView(this);
@@ -62,12 +125,15 @@ private:
         s->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
         layout()->addWidget(view_);
         setFocusProxy(view_);
+        view_->setVisible(!status_->isVisible());
         if (!pending_.isEmpty())
             view_->load(pending_);
     }
 
     QWebEngineView *view_ = nullptr;
+    QLabel *status_ = nullptr;
     QUrl pending_;
+    quint64 request_ = 0;
 };
 
 DocumentViewerFactory &factory()

@@ -15,7 +15,8 @@ class DocumentViewer : public QWidget {
 public:
     using QWidget::QWidget;
     // Shows the document at address: a local path (HTML with its pictures, PDF,
-    // text, an image) or a URL. A missing file shows whatever the engine shows.
+    // text, an image, an office document converted to PDF by LibreOffice) or a
+    // URL. A missing file shows whatever the engine shows.
     virtual void navigate(const QString &address) = 0;
 };
 

@@ -218,7 +218,7 @@ void TestData::fileChecks_data()
     QTest::newRow("empty") << QByteArray("") << false << "пуст";
     QTest::newRow("random") << QByteArray("\x13\x37 random bytes that are no database at all", 44) << false
                             << "не является базой данных";
-    QFile jet(QStringLiteral(ETEXTBOOK_SHARED_DIR "/fixtures/testUnicodeCompV2003.mdb"));
+    QFile jet(QStringLiteral(ETEXTBOOK_SOURCE_DIR "/tests/fixtures/access/testUnicodeCompV2003.mdb"));
     QByteArray access = jet.open(QIODevice::ReadOnly) ? jet.readAll() : QByteArray("\0\1\0\0Standard Jet DB\0", 20);
     QTest::newRow("access") << access << false << "Microsoft Access";
 }

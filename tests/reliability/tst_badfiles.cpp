@@ -101,7 +101,7 @@ void TestBadFiles::refusedAtStartup()
         QVERIFY(f.size() > 40000);
         f.resize(f.size() / 2);
     } else if (damage == QLatin1String("access")) {
-        QFile jet(QStringLiteral(ETEXTBOOK_SHARED_DIR "/fixtures/testUnicodeCompV2003.mdb"));
+        QFile jet(QStringLiteral(ETEXTBOOK_SOURCE_DIR "/tests/fixtures/access/testUnicodeCompV2003.mdb"));
         if (!jet.open(QIODevice::ReadOnly))
             QSKIP("the Access fixture is not there");
         write(jet.readAll());

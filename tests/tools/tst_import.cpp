@@ -1,9 +1,12 @@
 // The converter for courses of the old Windows version: reading a real Access file
 // (Cyrillic in Jet 4's compressed Unicode), the rules that carry the six old tables
-// into a course file (through rows made up here, since no Access file with those
-// tables can be made on this system), and `etextbook-db import` run as a program.
+// into a course file (through rows made up here), whole old courses written at test
+// time by our own Jet writer and converted by `etextbook-db import` run as a
+// program, and the rewriting of Windows material paths. mdbtools' own programs
+// read the written files too, as a check of the writer independent of our reader.
 #include "AccessReader.h"
 #include "OldCourse.h"
+#include "PathMap.h"
 #include "common/Errors.h"
 #include "data/Schema.h"
 
@@ -16,10 +19,12 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QUuid>
 #include <QtTest>
 
+#include "JetWriter.h"
 #include "ToolRun.h"
 
 using course::OldTable;
@@ -30,7 +35,7 @@ using toolrun::kTool;
 using toolrun::Run;
 using toolrun::runTool;
 using toolrun::snapshot;
-const QString kFixture = QStringLiteral(ETEXTBOOK_SHARED_DIR "/fixtures/testUnicodeCompV2003.mdb");
+const QString kFixture = QStringLiteral(ETEXTBOOK_SOURCE_DIR "/tests/fixtures/access/testUnicodeCompV2003.mdb");
 const QString kCreatedAdminPassword = QStringLiteral("новый-admin");
 
 QByteArray readAll(const QString &path)
@@ -108,9 +113,54 @@ QStringList selectRendered(const QString &dbPath, const QString &sql)
     return out;
 }
 
+
+// A whole old course as the old program kept it, with what real courses hold:
+// Cyrillic names and text, a question longer than 16 KB, NULLs beside empty texts,
+// an empty table, a column the new course has no place for, result dates, a
+// login twice and Windows paths. coursePath is where the materials were on Windows.
+QList<jetwriter::Table> oldCourseTables(const QString &coursePath)
+{
+    using jetwriter::Type;
+    const QVariant null;
+    QString longQuestion;
+    for (int i = 0; longQuestion.size() < 20000; ++i)
+        longQuestion += QStringLiteral("Вопрос №%1 — «длинный» текст; ").arg(i);
+    return {
+        {QStringLiteral("БДТест"),
+         {{"Код", Type::Long}, {"Вопрос", Type::Memo}, {"Ответ1", Type::Text}, {"Ответ2", Type::Text},
+          {"Ответ3", Type::Text}, {"Ответ4", Type::Text}, {"Ответ5", Type::Text}, {"ОтветПр", Type::Text},
+          {"Картинка", Type::Text}},
+         {{10, "Сколько бит в байте?", "8", "16", "4", "2", "1", "1", "байт.bmp"},
+          {3, longQuestion, "Да", "Нет", "", null, "Ёлка", "3", null},
+          {7, "Столица России?", "Москва", "Киев", "Минск", "Рига", "Вильнюс", "два", null}}},
+        {QStringLiteral("Пользователи"),
+         {{"Код", Type::Long}, {"Логин", Type::Text}, {"Пароль", Type::Text}, {"Группа", Type::Text}},
+         {{1, "Admin", "старый", ""}, {2, "Иванов", "1111", "9А"}, {3, "Иванов", "2222", null},
+          {5, "Петрова", "", "9Б"}}},
+        {QStringLiteral("Тесты"),
+         {{"Код", Type::Long}, {"Пользователь", Type::Text}, {"Верно", Type::Long}, {"Дата", Type::DateTime}},
+         {{4, "Иванов", 27, QDateTime(QDate(2004, 5, 17), QTime(10, 30, 15))}, {6, "Петрова", 30, null},
+          {9, "Иванов", null, QDateTime(QDate(1999, 12, 31), QTime(23, 59, 59))}}},
+        {QStringLiteral("Лекции"),
+         {{"Код", Type::Long}, {"НазваниеЛекции", Type::Text}, {"АдресЛекции", Type::Text}},
+         {{1, "Лекция 1. Введение", coursePath + "Лекции\\лек1.htm"},
+          {2, "Лекция 2", coursePath.toLower() + "ЛЕКЦИИ\\лек2.doc"}, {3, "Без адреса", null}}},
+        {QStringLiteral("Лабы"), {{"Код", Type::Long}, {"НазваниеЛабы", Type::Text}, {"АдресЛабы", Type::Text}}, {}},
+        {QStringLiteral("Видео"),
+         {{"Код", Type::Long}, {"НазваниеВидео", Type::Text}, {"АдресВидео", Type::Text}},
+         {{1, "Фильм", "\\\\server\\видео\\1.avi"}}},
+    };
+}
+
+QString longQuestionText()
+{
+    return oldCourseTables(QString())[0].rows[1][1].toString();
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(course::OldTable)
+Q_DECLARE_METATYPE(jetwriter::Version)
 
 class TstImport : public QObject {
     Q_OBJECT
@@ -130,6 +180,18 @@ private slots:
 
     void toolRefuses_data();
     void toolRefuses();
+
+    void writtenFileReadByMdbtools_data();
+    void writtenFileReadByMdbtools();
+    void importWholeCourse_data();
+    void importWholeCourse();
+    void jet3Charset();
+
+    void mapAddress_data();
+    void mapAddress();
+    void badPathRule_data();
+    void badPathRule();
+    void mapPathsCommand();
 };
 
 void TstImport::initTestCase()
@@ -281,6 +343,21 @@ void TstImport::copy_data()
         << QStringLiteral("select Вопрос, Ответ1, Ответ2, Ответ3, Ответ4, Ответ5, ОтветПр from БДТест")
         << QStringList{"'Что?' | 'one' | 'two' | 'three' | 'four' | 'five' | #2"} << 0 << 0;
 
+    QTest::newRow("keys kept when every row has its own")
+        << "БДТест"
+        << OldTable{QStringList{"Код"} + qCols,
+                    {QVariantList{"30"} + question("третий", "1"), QVariantList{"2"} + question("первый", "1"),
+                     QVariantList{10} + question("второй", "1")}}
+        << QStringLiteral("select Код, Вопрос from БДТест")
+        << QStringList{"#2 | 'первый'", "#10 | 'второй'", "#30 | 'третий'"} << 0 << 0;
+    QTest::newRow("repeated keys: new ones, old order")
+        << "БДТест"
+        << OldTable{QStringList{"Код"} + qCols,
+                    {QVariantList{"7"} + question("а", "1"), QVariantList{"7"} + question("б", "1"),
+                     QVariantList{"5"} + question("в", "1")}}
+        << QStringLiteral("select Код, Вопрос from БДТест")
+        << QStringList{"#1 | 'в'", "#2 | 'а'", "#3 | 'б'"} << 0 << 0;
+
     const QString users = QStringLiteral("select Логин, Пароль, Группа from Пользователи order by Код");
     const QStringList uCols = {"Логин", "Пароль", "Группа"};
     QTest::newRow("old Admin replaces the created one")
@@ -296,6 +373,11 @@ void TstImport::copy_data()
         << QStringList{"'Admin' | '" + kCreatedAdminPassword + "' | ''", "'admin' | 'x' | ''", "'Admin ' | 'y' | ''",
                        "NULL | NULL | NULL"}
         << 0 << 0;
+    QTest::newRow("old keys kept; the created Admin moves past them")
+        << "Пользователи"
+        << OldTable{{"Код", "Логин", "Пароль", "Группа"}, {{"1", "Иванов", "1", ""}, {"4", "Петрова", "2", null}}}
+        << QStringLiteral("select Код, Логин, Группа from Пользователи")
+        << QStringList{"#1 | 'Иванов' | ''", "#4 | 'Петрова' | NULL", "#5 | 'Admin' | ''"} << 0 << 0;
     QTest::newRow("fields at the length limit")
         << "Пользователи"
         << OldTable{uCols,
@@ -316,6 +398,15 @@ void TstImport::copy_data()
                        "'Сидоров' | NULL", "'Кузнецова' | NULL", "'Кузнецова' | #30"}
         << 0 << 4;
 
+    QTest::newRow("dates and keys of results kept, NULL apart from empty")
+        << "Тесты"
+        << OldTable{{"Код", "Пользователь", "Верно", "Дата", "Оценка"},
+                    {{"3", "Иванов", "27", "2004-05-01 10:30:15", "5"},
+                     {"8", "Петрова", "12", null, null},
+                     {"9", "", "0", "", "2"}}}
+        << QStringLiteral("select Код, Пользователь, Верно, Дата from Тесты")
+        << QStringList{"#3 | 'Иванов' | #27 | '2004-05-01 10:30:15'", "#8 | 'Петрова' | #12 | NULL", "#9 | '' | #0 | ''"}
+        << 0 << 0;
     QTest::newRow("material addresses kept as stored")
         << "Лекции"
         << OldTable{{"НазваниеЛекции", "АдресЛекции"},
@@ -525,6 +616,273 @@ void TstImport::toolRefuses()
     QVERIFY2(!r.errText().contains(QStringLiteral("Couldn't")) && !r.errText().contains(QStringLiteral("error:")),
              r.err.constData());
     QCOMPARE(snapshot(root.path()), before);
+}
+
+// mdbtools' command-line programs read what the writer wrote, so the fixtures are
+// Access files as a reader other than ours sees them.
+void TstImport::writtenFileReadByMdbtools_data()
+{
+    QTest::addColumn<jetwriter::Version>("version");
+    QTest::newRow("Jet 4") << jetwriter::Version::Jet4;
+    QTest::newRow("Jet 3") << jetwriter::Version::Jet3;
+}
+
+void TstImport::writtenFileReadByMdbtools()
+{
+    QFETCH(jetwriter::Version, version);
+    const QString tables = QStandardPaths::findExecutable(QStringLiteral("mdb-tables"));
+    const QString exporter = QStandardPaths::findExecutable(QStringLiteral("mdb-export"));
+    QVERIFY2(!tables.isEmpty() && !exporter.isEmpty(), "mdbtools is not installed (scripts/setup.sh installs it)");
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("old.mdb"));
+    QVERIFY(writeFile(path, jetwriter::write(oldCourseTables(QStringLiteral("C:\\Курс\\")), version)));
+
+    auto run = [&](const QString &program, const QStringList &args) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("MDB_JET3_CHARSET"), QStringLiteral("CP1251"));
+        env.insert(QStringLiteral("MDBICONV"), QStringLiteral("UTF-8"));
+        p.setProcessEnvironment(env);
+        p.start(program, args);
+        p.waitForFinished(60000);
+        return QString::fromUtf8(p.readAllStandardOutput());
+    };
+    QCOMPARE(run(tables, {QStringLiteral("-1"), path}).split(QLatin1Char('\n'), Qt::SkipEmptyParts),
+             (QStringList{"БДТест", "Пользователи", "Тесты", "Лекции", "Лабы", "Видео"}));
+    QCOMPARE(run(exporter, {QStringLiteral("-T"), QStringLiteral("%Y-%m-%d %H:%M:%S"), path, QStringLiteral("Тесты")}),
+             QStringLiteral("Код,Пользователь,Верно,Дата\n4,\"Иванов\",27,\"2004-05-17 10:30:15\"\n6,\"Петрова\",30,\n"
+                            "9,\"Иванов\",,\"1999-12-31 23:59:59\"\n"));
+    QCOMPARE(run(exporter, {path, QStringLiteral("Лабы")}), QStringLiteral("Код,НазваниеЛабы,АдресЛабы\n"));
+    const QString questions = run(exporter, {QStringLiteral("-b"), QStringLiteral("strip"), path, QStringLiteral("БДТест")});
+    QVERIFY2(questions.startsWith(QStringLiteral("Код,Вопрос,Ответ1,Ответ2,Ответ3,Ответ4,Ответ5,ОтветПр,Картинка\n"
+                                                  "10,\"Сколько бит в байте?\",\"8\",\"16\",\"4\",\"2\",\"1\",\"1\","
+                                                  "\"байт.bmp\"\n3,\"")),
+             qPrintable(questions.left(300)));
+    QVERIFY(questions.contains(QStringLiteral("\"") + QString(longQuestionText()).replace("\"", "\"\"") + "\""));
+}
+
+// The whole command on a whole course: every table as it was, keys and dates
+// kept, the addresses mapped, and a summary that says what was not carried.
+void TstImport::importWholeCourse_data()
+{
+    QTest::addColumn<jetwriter::Version>("version");
+    QTest::newRow("Jet 4") << jetwriter::Version::Jet4;
+    QTest::newRow("Jet 3 (Access 97)") << jetwriter::Version::Jet3;
+}
+
+void TstImport::importWholeCourse()
+{
+    QFETCH(jetwriter::Version, version);
+    QTemporaryDir root;
+    const QString files = root.filePath(QStringLiteral("курс-файлы"));
+    QVERIFY(writeFile(files + QStringLiteral("/Лекции/лек1.htm"), "<p>1</p>"));
+    const QString old = root.filePath(QStringLiteral("старый.mdb"));
+    QVERIFY(writeFile(old, jetwriter::write(oldCourseTables(QStringLiteral("C:\\Курс\\")), version)));
+    const QString dir = root.filePath(QStringLiteral("новый"));
+
+    const Run r = runTool({QStringLiteral("import"), old, dir, QStringLiteral("--map-path"),
+                           QStringLiteral("C:\\КУРС\\=") + files + QStringLiteral("/"),
+                           QStringLiteral("--map-path=C:\\=/не/то/")},
+                          root.path());
+    QVERIFY2(r.code == 0, r.err.constData());
+    const QString out = QString::fromUtf8(r.out);
+    const QString db = QDir(dir).filePath(QStringLiteral("db.mdb"));
+
+    QCOMPARE(selectRendered(db, QStringLiteral("select Код, Вопрос, Ответ3, Ответ4, ОтветПр from БДТест where Код <> 3")),
+             (QStringList{"#7 | 'Столица России?' | 'Минск' | 'Рига' | NULL",
+                          "#10 | 'Сколько бит в байте?' | '4' | '2' | #1"}));
+    QCOMPARE(selectRendered(db, QStringLiteral("select Ответ1, Ответ3, Ответ4, Ответ5, ОтветПр from БДТест where Код = 3")),
+             QStringList{"'Да' | '' | NULL | 'Ёлка' | #3"});
+    QCOMPARE(selectRendered(db, QStringLiteral("select Вопрос from БДТест where Код = 3")),
+             QStringList{QLatin1Char('\'') + longQuestionText() + QLatin1Char('\'')});
+    QCOMPARE(selectRendered(db, QStringLiteral("select Код, Логин, Пароль, Группа from Пользователи")),
+             (QStringList{"#1 | 'Admin' | 'старый' | ''", "#2 | 'Иванов' | '1111' | '9А'", "#3 | 'Иванов' | '2222' | NULL",
+                          "#5 | 'Петрова' | '' | '9Б'"}));
+    QCOMPARE(selectRendered(db, QStringLiteral("select * from Тесты")),
+             (QStringList{"#4 | 'Иванов' | #27 | '2004-05-17 10:30:15'", "#6 | 'Петрова' | #30 | NULL",
+                          "#9 | 'Иванов' | NULL | '1999-12-31 23:59:59'"}));
+    QCOMPARE(selectRendered(db, QStringLiteral("select * from Лекции")),
+             (QStringList{"#1 | 'Лекция 1. Введение' | '" + files + "/Лекции/лек1.htm'",
+                          "#2 | 'Лекция 2' | '" + files + "/ЛЕКЦИИ/лек2.doc'", "#3 | 'Без адреса' | NULL"}));
+    QCOMPARE(selectRendered(db, QStringLiteral("select count(*) from Лабы")), QStringList{"#0"});
+    QCOMPARE(selectRendered(db, QStringLiteral("select * from Видео")),
+             QStringList{"#1 | 'Фильм' | '\\\\server\\видео\\1.avi'"});
+
+    const QStringList expectedLines = {
+        version == jetwriter::Version::Jet4 ? QStringLiteral("(Microsoft Access, Jet 4)")
+                                            : QStringLiteral("(Microsoft Access, Jet 3, текст в кодировке CP1251)"),
+        QStringLiteral("    БДТест (вопросы теста): 3"),
+        QStringLiteral("    Пользователи (учётные записи): 4"),
+        QStringLiteral("    Лабы (лабораторные работы): 0"),
+        QStringLiteral("номер верного ответа (ОтветПр) не целое число и сохранён пустым: 1"),
+        QStringLiteral("  Перенесены также: БДТест.Код, Пользователи.Код, Тесты.Код, Тесты.Дата, Лекции.Код, Лабы.Код, "
+                       "Видео.Код"),
+        QStringLiteral("  Столбцы старого курса, которым нет места в новом, не перенесены: БДТест.Картинка"),
+        QStringLiteral("  Адресов материалов исправлено по --map-path: 2"),
+        QStringLiteral("  Адресов материалов, указывающих на несуществующий файл: 3 из 4:\n"
+                       "    %1/ЛЕКЦИИ/лек2.doc\n    (пустой адрес)\n    \\\\server\\видео\\1.avi\n")
+            .arg(files),
+    };
+    for (const QString &line : expectedLines)
+        QVERIFY2(out.contains(line), qPrintable(line + QStringLiteral("\n---\n") + out));
+    QVERIFY2(!out.contains(QStringLiteral("Номера записей (Код) не перенесены")), qPrintable(out));
+}
+
+// Jet 3 keeps no reliable code page of its own: the option decides, then the
+// environment variable, then 1251. Table names are text of that code page too, so
+// a wrong one already fails the search for the six tables.
+void TstImport::jet3Charset()
+{
+    QTemporaryDir root;
+    const QString old = root.filePath(QStringLiteral("old97.mdb"));
+    QVERIFY(writeFile(old, jetwriter::write(oldCourseTables(QStringLiteral("C:\\Курс\\")), jetwriter::Version::Jet3)));
+    struct EnvGuard {
+        ~EnvGuard() { qunsetenv("MDB_JET3_CHARSET"); }
+    } guard;
+    qputenv("MDB_JET3_CHARSET", "KOI8-R");
+
+    Run r = runTool({QStringLiteral("import"), old, root.filePath(QStringLiteral("env"))}, root.path());
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.errText().contains(QStringLiteral("нет таблиц курса")), r.err.constData());
+
+    r = runTool({QStringLiteral("import"), old, root.filePath(QStringLiteral("option")), QStringLiteral("--jet3-charset"),
+                 QStringLiteral("CP1251")},
+                root.path());
+    QVERIFY2(r.code == 0, r.err.constData());
+    QVERIFY(QString::fromUtf8(r.out).contains(QStringLiteral("Jet 3, текст в кодировке CP1251")));
+    QCOMPARE(selectRendered(root.filePath(QStringLiteral("option/db.mdb")), QStringLiteral("select Логин from Пользователи")),
+             (QStringList{"'Admin'", "'Иванов'", "'Иванов'", "'Петрова'"}));
+
+    r = runTool({QStringLiteral("import"), old, root.filePath(QStringLiteral("bad")), QStringLiteral("--jet3-charset=НЕТ-ТАКОЙ")},
+                root.path());
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.errText().contains(QStringLiteral("кодировка «НЕТ-ТАКОЙ» неизвестна")), r.err.constData());
+
+    r = runTool({QStringLiteral("import"), old, root.filePath(QStringLiteral("e")), QStringLiteral("--jet3-charset")},
+                root.path());
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.errText().contains(QStringLiteral("нужно указать значение")), r.err.constData());
+    QCOMPARE(QDir(root.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList{QStringLiteral("option")});
+}
+
+void TstImport::mapAddress_data()
+{
+    QTest::addColumn<QStringList>("rules");
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("expected"); // "-": no rule matches
+
+    const QStringList course = {"C:\\Курс\\=/srv/курс/"};
+    QTest::newRow("plain") << course << "C:\\Курс\\Лекции\\лек1.htm" << "/srv/курс/Лекции/лек1.htm";
+    QTest::newRow("letter case ignored, the rest kept") << course << "c:\\КУРС\\лекции\\Лек1.HTM"
+                                                        << "/srv/курс/лекции/Лек1.HTM";
+    QTest::newRow("forward slashes in the address") << course << "C:/Курс/1.htm" << "/srv/курс/1.htm";
+    QTest::newRow("only up to a folder boundary") << QStringList{"C:\\Курс=/srv/курс"} << "C:\\Курсы\\1.htm"
+                                                  << "-";
+    QTest::newRow("rule without separators") << QStringList{"C:\\Курс=/srv/курс"} << "C:\\Курс\\1.htm"
+                                             << "/srv/курс/1.htm";
+    QTest::newRow("whole address") << QStringList{"C:\\Курс\\1.htm=/srv/1.htm"} << "c:\\курс\\1.htm" << "/srv/1.htm";
+    QTest::newRow("TO without a slash after a FROM with one") << QStringList{"C:\\Курс\\=/srv"}
+                                                              << "C:\\Курс\\1.htm" << "/srv/1.htm";
+    QTest::newRow("longest FROM wins, whatever the order")
+        << QStringList{"C:\\Курс\\Видео\\=/video/", "C:\\=/c/", "C:\\Курс\\=/srv/"} << "C:\\Курс\\Видео\\1.avi"
+        << "/video/1.avi";
+    QTest::newRow("shorter rule for the rest") << QStringList{"C:\\Курс\\Видео\\=/video/", "C:\\=/c/"}
+                                               << "C:\\Другое\\1.doc" << "/c/Другое/1.doc";
+    QTest::newRow("network share") << QStringList{"\\\\server\\видео\\=/mnt/видео/"} << "\\\\SERVER\\Видео\\1.avi"
+                                   << "/mnt/видео/1.avi";
+    QTest::newRow("no rule matches") << course << "D:\\Курс\\1.htm" << "-";
+    QTest::newRow("relative address") << course << "Лекции\\1.htm" << "-";
+    QTest::newRow("Latin letters ignore case too") << QStringList{"C:\\Course\\=/srv/"} << "c:\\COURSE\\a.htm"
+                                                   << "/srv/a.htm";
+}
+
+void TstImport::mapAddress()
+{
+    QFETCH(QStringList, rules);
+    QFETCH(QString, address);
+    QFETCH(QString, expected);
+    QList<course::PathRule> parsed;
+    for (const QString &r : rules)
+        parsed << course::parsePathRule(r);
+    const auto mapped = course::mapAddress(address, parsed);
+    QCOMPARE(mapped ? *mapped : QStringLiteral("-"), expected);
+}
+
+void TstImport::badPathRule_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("import: no =") << QStringList{"import", "old.mdb", "new", "--map-path", "C:\\Курс"}
+                                  << "должно иметь вид ОТКУДА=КУДА";
+    QTest::newRow("import: empty FROM") << QStringList{"import", "old.mdb", "new", "--map-path==/srv"}
+                                        << "должно иметь вид ОТКУДА=КУДА";
+    QTest::newRow("import: no value") << QStringList{"import", "old.mdb", "new", "--map-path"}
+                                      << "нужно указать значение";
+    QTest::newRow("map-paths: no rule") << QStringList{"map-paths", "курс"} << "ни одного правила";
+    QTest::newRow("map-paths: empty TO") << QStringList{"map-paths", "курс", "C:\\="} << "ОТКУДА=КУДА";
+    QTest::newRow("map-paths: no folder") << QStringList{"map-paths"} << "не указана папка";
+    QTest::newRow("map-paths: not a course") << QStringList{"map-paths", "нет", "C:\\=/"} << "нет";
+    QTest::newRow("dry run is for map-paths only") << QStringList{"import", "old.mdb", "new", "--dry-run"}
+                                                   << "неизвестный параметр «--dry-run»";
+}
+
+void TstImport::badPathRule()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, reason);
+    QTemporaryDir root;
+    const auto before = snapshot(root.path());
+    const Run r = runTool(args, root.path());
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.errText().contains(reason), r.err.constData());
+    QCOMPARE(snapshot(root.path()), before);
+}
+
+// map-paths over a course already converted: a dry run lists and leaves the file
+// byte for byte; the real run changes exactly the matching addresses.
+void TstImport::mapPathsCommand()
+{
+    QTemporaryDir root;
+    const QString files = root.filePath(QStringLiteral("файлы"));
+    QVERIFY(writeFile(files + QStringLiteral("/Лекции/лек1.htm"), "<p>1</p>"));
+    QVERIFY(writeFile(files + QStringLiteral("/ЛЕКЦИИ/лек2.doc"), "doc"));
+    const QString old = root.filePath(QStringLiteral("old.mdb"));
+    QVERIFY(writeFile(old, jetwriter::write(oldCourseTables(QStringLiteral("C:\\Курс\\")))));
+    const QString dir = root.filePath(QStringLiteral("курс"));
+    Run r = runTool({QStringLiteral("import"), old, dir}, root.path());
+    QVERIFY2(r.code == 0, r.err.constData());
+    QVERIFY2(QString::fromUtf8(r.out).contains(QStringLiteral("несуществующий файл: 4 из 4")), r.out.constData());
+    const QString db = QDir(dir).filePath(QStringLiteral("db.mdb"));
+    const QByteArray stored = readAll(db);
+
+    const QStringList rules = {QStringLiteral("c:\\курс\\=") + files + QStringLiteral("/"),
+                               QStringLiteral("\\\\server\\=/mnt/")};
+    r = runTool(QStringList{QStringLiteral("map-paths"), dir} + rules + QStringList{QStringLiteral("--dry-run")},
+                root.path());
+    QVERIFY2(r.code == 0, r.err.constData());
+    QString out = QString::fromUtf8(r.out);
+    QCOMPARE(readAll(db), stored);
+    for (const QString &line :
+         {QStringLiteral("Пробный запуск"), QStringLiteral("были бы исправлены адреса: 3"), QStringLiteral("    Лекции: 2"),
+          QStringLiteral("    Видео: 1"),
+          QStringLiteral("  Лекции, запись 1: C:\\Курс\\Лекции\\лек1.htm → %1/Лекции/лек1.htm").arg(files),
+          QStringLiteral("  Видео, запись 1: \\\\server\\видео\\1.avi → /mnt/видео/1.avi"),
+          QStringLiteral("несуществующий файл: 2 из 4")})
+        QVERIFY2(out.contains(line), qPrintable(line + QStringLiteral("\n---\n") + out));
+
+    r = runTool(QStringList{QStringLiteral("map-paths"), dir} + rules, root.path());
+    QVERIFY2(r.code == 0, r.err.constData());
+    out = QString::fromUtf8(r.out);
+    QVERIFY2(out.contains(QStringLiteral("исправлены адреса материалов: 3")), qPrintable(out));
+    QCOMPARE(selectRendered(db, QStringLiteral("select Код, АдресЛекции from Лекции")),
+             (QStringList{"#1 | '" + files + "/Лекции/лек1.htm'", "#2 | '" + files + "/ЛЕКЦИИ/лек2.doc'", "#3 | NULL"}));
+    QCOMPARE(selectRendered(db, QStringLiteral("select АдресВидео from Видео")), QStringList{"'/mnt/видео/1.avi'"});
+    QVERIFY2(out.contains(QStringLiteral("несуществующий файл: 2 из 4:\n    (пустой адрес)\n    /mnt/видео/1.avi\n")),
+             qPrintable(out));
+
+    // Run again: nothing left to change.
+    r = runTool(QStringList{QStringLiteral("map-paths"), dir} + rules, root.path());
+    QVERIFY2(QString::fromUtf8(r.out).contains(QStringLiteral("исправлены адреса материалов: 0")), r.out.constData());
 }
 
 QTEST_MAIN(TstImport)

@@ -21,6 +21,7 @@ const QString kDbName = QStringLiteral("db.mdb");
 const QString kBackup = QStringLiteral("db.mdb.access-backup");
 const QString kBlankPage = QStringLiteral("Clear.htm");
 const QString kHelpFile = QStringLiteral("help.hlp");
+constexpr qsizetype kFirstMaterials = 3; // Лекции, Лабы, Видео in schema::requiredTables()
 
 QString shown(const QString &path) { return QDir::toNativeSeparators(path); }
 
@@ -54,7 +55,8 @@ AppError taken(const QString &path)
 
 } // namespace
 
-QStringList importAccess(const QString &oldFile, const QString &dir, const std::optional<QString> &adminPassword)
+QStringList importAccess(const QString &oldFile, const QString &dir, const std::optional<QString> &adminPassword,
+                         const ImportOptions &options)
 {
     const QString base = QDir::cleanPath(QFileInfo(dir).absoluteFilePath());
     const QDir folder(base);
@@ -77,10 +79,23 @@ QStringList importAccess(const QString &oldFile, const QString &dir, const std::
     OldCourse old;
     {
         // Closed before the file may be moved aside.
-        AccessReader reader(oldPath);
+        AccessReader reader(oldPath, options.jet3Charset);
         format = reader.format();
+        if (format == QLatin1String("Jet 3"))
+            format += QStringLiteral(", текст в кодировке %1").arg(QString::fromUtf8(reader.jet3Charset()));
         old = readOldCourse(reader, shown(oldPath));
     }
+    int mapped = 0;
+    QStringList addresses;
+    for (qsizetype t = kFirstMaterials; t < old.tables.size(); ++t)
+        for (QVariantList &r : old.tables[t]) {
+            const auto to = r[1].isNull() ? std::nullopt : mapAddress(r[1].toString(), options.pathRules);
+            if (to) {
+                mapped += *to != r[1].toString() ? 1 : 0;
+                r[1] = *to;
+            }
+            addresses << r[1].toString();
+        }
     if (old.adminRows == 0 && !adminPassword)
         throw AppError(QStringLiteral("В старом курсе «%1» нет учётной записи Admin. Укажите пароль нового "
                                       "администратора: --admin-password ПАРОЛЬ")
@@ -152,16 +167,29 @@ QStringList importAccess(const QString &oldFile, const QString &dir, const std::
         out << QStringLiteral("  Учётной записи Admin в старом курсе не было: она создана с паролем из "
                               "--admin-password");
 
-    QString example;
-    for (qsizetype t = 3; t < tables.size() && example.isEmpty(); ++t)
-        for (const QVariantList &r : old.tables[t])
-            if (!r[1].toString().isEmpty()) {
-                example = r[1].toString();
-                break;
-            }
-    out << QStringLiteral("  Адреса лекций, лабораторных работ и видео перенесены как были записаны%1; если файлы "
-                          "теперь лежат в другом месте, исправьте адреса в окнах материалов")
-               .arg(example.isEmpty() ? QString() : QStringLiteral(" (например, «%1»)").arg(example));
+    QStringList kept;
+    for (qsizetype t = 0; t < tables.size(); ++t)
+        for (const QString &c : old.columns[t])
+            if (!tables[t].columns.contains(c))
+                kept << QStringLiteral("%1.%2").arg(tables[t].table, c);
+    if (!kept.isEmpty())
+        out << QStringLiteral("  Перенесены также: %1").arg(kept.join(QStringLiteral(", ")));
+    if (!old.renumbered.isEmpty())
+        out << QStringLiteral("  Номера записей (Код) не перенесены, потому что в старом курсе они не у всех записей, "
+                              "не целые или повторяются; записи пронумерованы заново в прежнем порядке: %1")
+                   .arg(old.renumbered.join(QStringLiteral(", ")));
+    QStringList extra;
+    for (qsizetype t = 0; t < tables.size(); ++t)
+        for (const QString &c : old.extraColumns[t])
+            extra << QStringLiteral("%1.%2").arg(tables[t].table, c);
+    if (!extra.isEmpty())
+        out << QStringLiteral("  Столбцы старого курса, которым нет места в новом, не перенесены: %1")
+                   .arg(extra.join(QStringLiteral(", ")));
+    if (options.pathRules.isEmpty())
+        out << QStringLiteral("  Адреса лекций, лабораторных работ и видео перенесены как были записаны");
+    else
+        out << QStringLiteral("  Адресов материалов исправлено по --map-path: %1").arg(mapped);
+    out << missingFilesReport(addresses, base);
     out << (keepBlank ? QStringLiteral("  Оставлена прежняя пустая страница: %1")
                       : QStringLiteral("  Пустая страница: %1"))
                .arg(shown(folder.filePath(kBlankPage)));

@@ -92,7 +92,15 @@ QString shown(const QString &path) { return QDir::toNativeSeparators(path); }
 struct AccessReader::Impl {
     QString path;
     MdbHandle *mdb = nullptr;
+    // Here rather than in ~AccessReader: a constructor that throws after the file
+    // opened runs no destructor of its own, only those of its members.
+    ~Impl()
+    {
+        if (mdb)
+            mdb_close(mdb);
+    }
     QString format;
+    QByteArray jet3Charset;
 
     AppError damaged(const QString &detail) const
     {
@@ -114,7 +122,7 @@ struct AccessReader::Impl {
     }
 };
 
-AccessReader::AccessReader(const QString &path) : d_(std::make_unique<Impl>())
+AccessReader::AccessReader(const QString &path, const QByteArray &charset) : d_(std::make_unique<Impl>())
 {
     d_->path = QFileInfo(path).absoluteFilePath();
     const QFileInfo info(d_->path);
@@ -140,10 +148,12 @@ AccessReader::AccessReader(const QString &path) : d_(std::make_unique<Impl>())
 
     // Jet 4 keeps text as UTF-16 (often "compressed"); Jet 3 keeps it in the
     // Windows code page, which the file does not record: Russian courses were
-    // written in 1251. A user who knows better can say so in MDB_JET3_CHARSET.
-    const QByteArray jet3Charset = qEnvironmentVariableIsEmpty("MDB_JET3_CHARSET")
-                                       ? QByteArrayLiteral("CP1251")
-                                       : qgetenv("MDB_JET3_CHARSET");
+    // written in 1251. A user who knows better says so with --jet3-charset (or,
+    // as before, in MDB_JET3_CHARSET).
+    const QByteArray jet3Charset = !charset.isEmpty()                           ? charset
+                                   : !qEnvironmentVariableIsEmpty("MDB_JET3_CHARSET") ? qgetenv("MDB_JET3_CHARSET")
+                                                                                     : QByteArrayLiteral("CP1251");
+    d_->jet3Charset = jet3Charset;
     {
         QuietStderr quiet;
         ScopedEnv target("MDBICONV", QByteArrayLiteral("UTF-8"));
@@ -158,7 +168,7 @@ AccessReader::AccessReader(const QString &path) : d_(std::make_unique<Impl>())
                                            : QStringLiteral("ACE");
     if (d_->mdb->iconv_in == iconv_t(-1))
         throw AppError(QStringLiteral("Не удалось перекодировать текст файла «%1»: кодировка «%2» неизвестна")
-                           .arg(shown(d_->path), QString::fromLatin1(version == MDB_VER_JET3 ? jet3Charset
+                           .arg(shown(d_->path), QString::fromUtf8(version == MDB_VER_JET3 ? jet3Charset
                                                                                            : "UTF-16")));
     mdb_set_bind_size(d_->mdb, kBindSize);
     mdb_set_boolean_fmt_numbers(d_->mdb);
@@ -173,13 +183,11 @@ AccessReader::AccessReader(const QString &path) : d_(std::make_unique<Impl>())
         throw d_->damaged(QStringLiteral("не удалось прочитать список таблиц"));
 }
 
-AccessReader::~AccessReader()
-{
-    if (d_->mdb)
-        mdb_close(d_->mdb);
-}
+AccessReader::~AccessReader() = default;
 
 QString AccessReader::format() const { return d_->format; }
+
+QByteArray AccessReader::jet3Charset() const { return d_->jet3Charset; }
 
 QStringList AccessReader::tables() const
 {

@@ -6,6 +6,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSet>
 #include <QUuid>
 
 #include <algorithm>
@@ -18,6 +19,8 @@ namespace course {
 namespace {
 
 const QString kAdmin = QStringLiteral("Admin");
+const QString kKey = QStringLiteral("Код");
+const QString kDate = QStringLiteral("Дата");
 constexpr int kQuestions = 0; // indexes into schema::requiredTables()
 constexpr int kUsers = 1;
 constexpr int kResults = 2;
@@ -77,13 +80,13 @@ std::optional<qint64> wholeNumber(const QVariant &v, qint64 min, qint64 max)
 }
 
 // Not bound as a value: table and column names come from our own schema.
-QString insertStatement(const schema::TableColumns &t)
+QString insertStatement(const QString &table, const QStringList &columns)
 {
     QStringList marks;
-    for (qsizetype i = 0; i < t.columns.size(); ++i)
+    for (qsizetype i = 0; i < columns.size(); ++i)
         marks << QStringLiteral("?");
     return QStringLiteral("insert into %1(%2) values (%3)")
-        .arg(t.table, t.columns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
+        .arg(table, columns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
 }
 
 } // namespace
@@ -128,7 +131,9 @@ OldCourse readOldCourse(const TableSource &source, const QString &fileName)
                                     quoted(absent)));
 
         QList<QVariantList> rows = table.rows;
-        const qsizetype key = indexOf(table.columns, QStringLiteral("Код"));
+        QStringList names = t.columns;
+        const qsizetype key = indexOf(table.columns, kKey);
+        bool keepKeys = false;
         if (key >= 0) {
             QList<qint64> keys;
             for (const QVariantList &r : rows) {
@@ -136,6 +141,15 @@ OldCourse readOldCourse(const TableSource &source, const QString &fileName)
                 if (!k)
                     break;
                 keys << *k;
+            }
+            keepKeys = keys.size() == rows.size() && QSet<qint64>(keys.begin(), keys.end()).size() == keys.size();
+            if (keepKeys) {
+                for (qsizetype i = 0; i < rows.size(); ++i)
+                    rows[i][key] = keys[i];
+                where << key;
+                names << kKey;
+            } else {
+                course.renumbered << t.table;
             }
             if (keys.size() == rows.size()) {
                 QList<qsizetype> order(rows.size());
@@ -148,6 +162,18 @@ OldCourse readOldCourse(const TableSource &source, const QString &fileName)
             }
         }
 
+        // The results' date, as Access gave it; a NULL stays NULL rather than
+        // becoming the time of the import.
+        const qsizetype date = t.table == QStringLiteral("Тесты") ? indexOf(table.columns, kDate) : -1;
+        if (date >= 0) {
+            where << date;
+            names << kDate;
+        }
+        QStringList extra;
+        for (qsizetype c = 0; c < table.columns.size(); ++c)
+            if (!where.contains(c) && c != key)
+                extra << table.columns[c];
+
         QList<QVariantList> picked;
         for (const QVariantList &r : rows) {
             QVariantList values;
@@ -156,6 +182,8 @@ OldCourse readOldCourse(const TableSource &source, const QString &fileName)
             picked << values;
         }
         course.tables << picked;
+        course.columns << names;
+        course.extraColumns << extra;
     }
     for (const QVariantList &u : course.tables[kUsers])
         if (!u[0].isNull() && u[0].toString() == kAdmin)
@@ -209,9 +237,34 @@ CopyCounts copyOldCourse(const OldCourse &course, const QString &dbPath)
                 ok = q.prepare(QStringLiteral("delete from Пользователи where Логин = ?"));
                 q.addBindValue(kAdmin);
                 ok = ok && q.exec();
+            } else if (ok) {
+                // The created Admin must not take a key an old row keeps.
+                const qsizetype key = course.columns[kUsers].indexOf(kKey);
+                if (key >= 0 && !tables[kUsers].isEmpty()) {
+                    QSet<qint64> taken;
+                    qint64 last = 0;
+                    for (const QVariantList &u : tables[kUsers]) {
+                        taken << u[key].toLongLong();
+                        last = std::max(last, u[key].toLongLong());
+                    }
+                    ok = q.prepare(QStringLiteral("select Код from Пользователи where Логин = ?"));
+                    q.addBindValue(kAdmin);
+                    ok = ok && q.exec();
+                    QList<qint64> created;
+                    while (ok && q.next())
+                        created << q.value(0).toLongLong();
+                    for (qint64 k : created) {
+                        if (!ok || !taken.contains(k))
+                            continue;
+                        ok = q.prepare(QStringLiteral("update Пользователи set Код = ? where Код = ?"));
+                        q.addBindValue(++last);
+                        q.addBindValue(k);
+                        ok = ok && q.exec();
+                    }
+                }
             }
             for (qsizetype t = 0; ok && t < required.size(); ++t) {
-                ok = q.prepare(insertStatement(required[t]));
+                ok = q.prepare(insertStatement(required[t].table, course.columns[t]));
                 for (qsizetype r = 0; ok && r < tables[t].size(); ++r) {
                     for (qsizetype c = 0; c < tables[t][r].size(); ++c)
                         q.bindValue(int(c), tables[t][r][c]);

@@ -24,18 +24,28 @@ public:
     virtual OldTable readTable(const QString &name) const = 0;
 };
 
-// The six tables reduced to the program's columns, in schema::requiredTables()
-// order, both for the tables and for the columns of each.
+// The six tables reduced to the columns a course file has, in
+// schema::requiredTables() order. Each row holds the program's columns first, in
+// that order, then those of "Код" and "Дата" the old table has (see columns).
 struct OldCourse {
     QList<QList<QVariantList>> tables;
+    // Per table: the names of the values in each row.
+    QList<QStringList> columns;
+    // Per table: old columns that a course file has no place for (not copied).
+    QList<QStringList> extraColumns;
+    // Tables whose "Код" could not be kept (a key missing, not a whole number or
+    // repeated): their rows get new keys in the old order.
+    QStringList renumbered;
     // How many rows of "Пользователи" have the login "Admin".
     int adminRows = 0;
 };
 
 // Finds the six tables and their columns (Access compares names without regard
 // to case), and puts rows in the order of the autonumber "Код" when the table has
-// one, since that is the order Access shows them in. fileName names the file in
-// messages. Throws AppError naming every missing table or column.
+// one, since that is the order Access shows them in. The keys themselves are kept
+// when every row has its own, so rows keep their identity; the results' "Дата" is
+// kept as stored. fileName names the file in messages. Throws AppError naming
+// every missing table or column.
 OldCourse readOldCourse(const TableSource &source, const QString &fileName);
 
 struct CopyCounts {
@@ -45,8 +55,9 @@ struct CopyCounts {
 };
 
 // Copies the rows into dbPath, a file just made by schema::createCourseFile, in
-// one transaction. When the old course has its own Admin, the created one is
-// deleted in that transaction. ОтветПр and Верно become integers when they hold a
+// one transaction, keys included. When the old course has its own Admin, the
+// created one is deleted in that transaction; otherwise it moves past the old
+// keys if one of them is its own. ОтветПр and Верно become integers when they hold a
 // whole number (Верно: 0 to 255, as the file allows), else NULL. Throws AppError;
 // on failure the file holds what createCourseFile left.
 CopyCounts copyOldCourse(const OldCourse &course, const QString &dbPath);

@@ -23,10 +23,17 @@ const char kUsage[] =
     "      лекции, лабораторные работы, видео, учётные записи учеников\n"
     "      (пароль Admin — admin)\n"
     "  etextbook-db import СТАРЫЙ.mdb ПАПКА [--admin-password ПАРОЛЬ]\n"
+    "                      [--map-path ОТКУДА=КУДА]… [--jet3-charset КОДИРОВКА]\n"
     "      преобразовать курс прежней версии (файл Microsoft Access) в новый курс\n"
     "      в ПАПКЕ; пароль нужен, только если в старом курсе нет учётной записи\n"
     "      Admin. Если СТАРЫЙ.mdb — это ПАПКА/db.mdb, он сохраняется рядом\n"
-    "      как db.mdb.access-backup\n"
+    "      как db.mdb.access-backup. --map-path исправляет адреса материалов,\n"
+    "      например --map-path 'C:\\Курс\\=/srv/курс/' (можно несколько раз;\n"
+    "      действует самое длинное подходящее начало, регистр букв не важен).\n"
+    "      --jet3-charset — кодировка текста файла Access 97 (по умолчанию CP1251)\n"
+    "  etextbook-db map-paths ПАПКА ОТКУДА=КУДА… [--dry-run]\n"
+    "      исправить адреса материалов курса в ПАПКЕ по тем же правилам;\n"
+    "      --dry-run только показывает, что изменилось бы\n"
     "%1"
     "  etextbook-db --help\n"
     "      показать эту справку\n"
@@ -60,16 +67,32 @@ struct Command {
     QString oldFile; // import only
     QString dir;
     std::optional<QString> adminPassword;
+    course::ImportOptions import;
+    bool dryRun = false;
 };
+
+// "--name VALUE" or "--name=VALUE" at args[i]; advances i past the value.
+std::optional<QString> optionValue(const QStringList &args, int &i, const QString &name)
+{
+    const QString &a = args[i];
+    if (a.startsWith(name + QLatin1Char('=')))
+        return a.mid(name.size() + 1);
+    if (a != name)
+        return std::nullopt;
+    if (i + 1 >= args.size())
+        throw UsageError{QStringLiteral("после %1 нужно указать значение").arg(name)};
+    return args[++i];
+}
 
 Command parse(const QStringList &args)
 {
     if (args.isEmpty())
         throw UsageError{QStringLiteral("не указана команда")};
-    Command cmd{args[0], {}, {}, {}};
+    Command cmd{args[0], {}, {}, {}, {}, false};
     const bool import = cmd.name == QLatin1String("import");
+    const bool mapPaths = cmd.name == QLatin1String("map-paths");
     const bool takesPassword = import || cmd.name == QLatin1String("create");
-    if (cmd.name != QLatin1String("create") && cmd.name != QLatin1String("demo") && !import)
+    if (cmd.name != QLatin1String("create") && cmd.name != QLatin1String("demo") && !import && !mapPaths)
         throw UsageError{QStringLiteral("неизвестная команда «%1»").arg(cmd.name)};
     const QString passwordOption = QStringLiteral("--admin-password");
     bool havePassword = false;
@@ -87,6 +110,18 @@ Command parse(const QStringList &args)
                 cmd.adminPassword = a.mid(passwordOption.size() + 1);
             }
             havePassword = true;
+        } else if (import && (a == QLatin1String("--map-path") || a.startsWith(QLatin1String("--map-path=")))) {
+            try {
+                cmd.import.pathRules << course::parsePathRule(*optionValue(args, i, QStringLiteral("--map-path")));
+            } catch (const AppError &e) {
+                throw UsageError{e.text()};
+            }
+        } else if (import && (a == QLatin1String("--jet3-charset") || a.startsWith(QLatin1String("--jet3-charset=")))) {
+            cmd.import.jet3Charset = optionValue(args, i, QStringLiteral("--jet3-charset"))->toUtf8();
+            if (cmd.import.jet3Charset.isEmpty())
+                throw UsageError{QStringLiteral("после --jet3-charset нужно указать кодировку, например CP1251")};
+        } else if (mapPaths && a == QLatin1String("--dry-run")) {
+            cmd.dryRun = true;
         } else if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
             throw UsageError{QStringLiteral("неизвестный параметр «%1»").arg(a)};
         } else {
@@ -100,6 +135,17 @@ Command parse(const QStringList &args)
     }
     if (positional.isEmpty() || positional[0].isEmpty())
         throw UsageError{QStringLiteral("не указана папка курса")};
+    if (mapPaths) {
+        if (positional.size() < 2)
+            throw UsageError{QStringLiteral("не указано ни одного правила ОТКУДА=КУДА")};
+        try {
+            for (qsizetype p = 1; p < positional.size(); ++p)
+                cmd.import.pathRules << course::parsePathRule(positional[p]);
+        } catch (const AppError &e) {
+            throw UsageError{e.text()};
+        }
+        positional.resize(1);
+    }
     if (positional.size() > 1)
         throw UsageError{QStringLiteral("лишний параметр «%1»").arg(positional[1])};
     if (cmd.name == QLatin1String("create") && !havePassword)
@@ -132,7 +178,9 @@ int main(int argc, char **argv)
         const QStringList summary = cmd.name == QLatin1String("create")
                                         ? course::createEmpty(cmd.dir, *cmd.adminPassword)
                                     : cmd.name == QLatin1String("import")
-                                        ? course::importAccess(cmd.oldFile, cmd.dir, cmd.adminPassword)
+                                        ? course::importAccess(cmd.oldFile, cmd.dir, cmd.adminPassword, cmd.import)
+                                    : cmd.name == QLatin1String("map-paths")
+                                        ? course::mapCoursePaths(cmd.dir, cmd.import.pathRules, cmd.dryRun)
                                         : course::createDemo(cmd.dir);
         print(stdout, summary.join(QLatin1Char('\n')) + QLatin1Char('\n'));
         return 0;
