@@ -678,7 +678,11 @@ private:
         auto put = [&](const QString &text, int picture = -1) {
             if (text.isEmpty() && picture < 0)
                 return;
-            HelpRun run{text, font.bold, font.italic, font.underline, font.halfPoints, link, picture};
+            HelpRun run(text, font.bold, font.italic);
+            run.underline = font.underline;
+            run.halfPoints = font.halfPoints;
+            run.link = link;
+            run.picture = picture;
             if (picture < 0 && !paragraph.runs.isEmpty()) {
                 HelpRun &last = paragraph.runs.last();
                 if (last.picture < 0 && last.bold == run.bold && last.italic == run.italic

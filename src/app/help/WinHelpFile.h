@@ -25,6 +25,8 @@ struct HelpLink {
 };
 
 struct HelpRun {
+    HelpRun() = default;
+    HelpRun(QString t, bool b = false, bool i = false) : text(std::move(t)), bold(b), italic(i) {}
     QString text; // '\n' is a line break inside the paragraph, '\t' a tab
     bool bold = false;
     bool italic = false;
