@@ -39,6 +39,7 @@ static HelpDocument linkedDocument()
                   HelpTopic{QStringLiteral("Второй раздел"), {helptest::para({HelpRun(QStringLiteral("Текст второго."))})}},
                   HelpTopic{QStringLiteral("Термин"), {helptest::para({HelpRun(QStringLiteral("Определение термина."))})}}};
     doc.keywords = {HelpKeyword{QStringLiteral("начало"), {0}}};
+    doc.contents = 2;
     return doc;
 }
 
@@ -341,6 +342,13 @@ void TestHelpWindow::hotspotsOpenTopicsAndBack()
     QCOMPARE(w->currentTopic(), 2);
     QTest::keyClick(w, Qt::Key_Left, Qt::AltModifier);
     QCOMPARE(w->currentTopic(), 0);
+
+    // "Содержание" opens the topic the file names as its contents.
+    auto *contents = w->findChild<QPushButton *>(QStringLiteral("helpContentsButton"));
+    QVERIFY(contents->isEnabled());
+    w->showTopic(1);
+    QTest::mouseClick(contents, Qt::LeftButton);
+    QCOMPARE(w->currentTopic(), 2);
 }
 
 void TestHelpWindow::popupShowsTopicInSmallWindow()

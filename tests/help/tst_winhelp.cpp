@@ -522,8 +522,10 @@ void TestWinHelp::contextNumbersAndTitles()
                   HelpTopic{QString(), {textParagraph(QStringLiteral("b"))}},
                   HelpTopic{QStringLiteral("Gamma"), {textParagraph(QStringLiteral("c"))}}};
     doc.contextNumbers = {{1000, 2}, {1001, 0}, {-5, 1}};
+    doc.contents = 1;
     HelpDocument read = readWinHelp(writeWinHelp(doc));
     QCOMPARE(read.contextNumbers, doc.contextNumbers);
+    QCOMPARE(read.contents, 1);
     QCOMPARE(read.topics[0].title, QStringLiteral("Alpha"));
     QCOMPARE(read.topics[1].title, QString());
 

@@ -64,6 +64,9 @@ HelpWindow::HelpWindow(QWidget *owner) : QWidget(owner, Qt::Window)
     back_->setObjectName(QStringLiteral("helpBackButton"));
     back_->setAccessibleName(QStringLiteral("Назад, к предыдущему разделу"));
     back_->setEnabled(false);
+    contents_ = new QPushButton(QStringLiteral("С&одержание"), this);
+    contents_->setObjectName(QStringLiteral("helpContentsButton"));
+    contents_->setAccessibleName(QStringLiteral("Содержание справки"));
 
     auto *left = new QVBoxLayout;
     left->addWidget(editLabel);
@@ -81,6 +84,7 @@ HelpWindow::HelpWindow(QWidget *owner) : QWidget(owner, Qt::Window)
     auto *viewBar = new QHBoxLayout;
     viewBar->addWidget(viewLabel);
     viewBar->addStretch();
+    viewBar->addWidget(contents_);
     viewBar->addWidget(back_);
     right->addLayout(viewBar);
     right->addWidget(view_, 1);
@@ -91,7 +95,8 @@ HelpWindow::HelpWindow(QWidget *owner) : QWidget(owner, Qt::Window)
     setTabOrder(edit_, keywords_);
     setTabOrder(keywords_, show_);
     setTabOrder(show_, topics_);
-    setTabOrder(topics_, back_);
+    setTabOrder(topics_, contents_);
+    setTabOrder(contents_, back_);
     setTabOrder(back_, view_);
     setTabOrder(view_, close);
 
@@ -105,6 +110,7 @@ HelpWindow::HelpWindow(QWidget *owner) : QWidget(owner, Qt::Window)
     connect(close, &QPushButton::clicked, this, &QWidget::close);
     connect(view_, &QTextBrowser::anchorClicked, this, &HelpWindow::followLink);
     connect(back_, &QPushButton::clicked, this, &HelpWindow::goBack);
+    connect(contents_, &QPushButton::clicked, this, [this] { showTopic(doc_.contents); });
     auto *backKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Left), this);
     connect(backKey, &QShortcut::activated, this, &HelpWindow::goBack);
     topicsLabel_->hide();
@@ -131,6 +137,7 @@ void HelpWindow::setDocument(const HelpDocument &doc)
     history_.clear();
     current_ = -1;
     back_->setEnabled(false);
+    contents_->setEnabled(doc_.contents >= 0 && doc_.contents < doc_.topics.size());
     topics_->clear();
     topicsLabel_->hide();
     topics_->hide();

@@ -55,6 +55,7 @@ private:
     QListWidget *topics_;
     QTextBrowser *view_;
     QPushButton *back_;
+    QPushButton *contents_;
     QList<int> history_;
     int current_ = -1;
     QPointer<QWidget> popup_;

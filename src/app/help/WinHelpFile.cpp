@@ -236,6 +236,9 @@ public:
         readTitles();
         const TopicIndex index(topicOffsets_);
         readContexts(index);
+        doc_.contents = index.topicAt(contentsOffset_);
+        if (doc_.contents < 0 && !doc_.topics.isEmpty())
+            doc_.contents = 0;
         readKeywords(index);
         readPictures();
         return std::move(doc_);
@@ -254,6 +257,7 @@ private:
     QList<qint32> topicOffsets_; // TOPICOFFSET of each topic, in file order
     QSet<int> pictureNumbers_;   // |bmN the topics refer to
     int tableRows_ = 0;
+    qint32 contentsOffset_ = -1;
 
     void readDirectory()
     {
@@ -326,6 +330,10 @@ private:
             switch (type) {
             case 1:
                 title = cutAtNul(QByteArray(rec.here(), size));
+                break;
+            case 3:
+                if (size >= 4)
+                    contentsOffset_ = rec.s32();
                 break;
             case 9: {
                 // The language id is the last word HCW writes; older notes show four words.
@@ -696,9 +704,7 @@ private:
         auto endParagraph = [&]() {
             if (!paragraph.runs.isEmpty())
                 out.append(paragraph);
-            QList<HelpRun> none;
             paragraph = format;
-            paragraph.runs = none;
         };
 
         const int row = type == 0x23 ? tableRows_++ : -1;
@@ -933,7 +939,7 @@ private:
                 continue;
             HelpPicture picture;
             picture.number = number;
-            if (!readPicture(*it, picture))
+            if (!decodePicture(*it, picture))
                 ++doc_.skipped;
             at.insert(number, int(doc_.pictures.size()));
             doc_.pictures.append(picture);
@@ -945,7 +951,6 @@ private:
                         run.picture = at.value(run.picture, -1);
     }
 
-    static bool readPicture(const QByteArray &file, HelpPicture &picture) { return decodePicture(file, picture); }
 };
 
 } // namespace

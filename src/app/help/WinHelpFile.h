@@ -1,6 +1,6 @@
 #pragma once
 // Reads WinHelp 3.1 and 4.0 (.hlp) files into a plain document: title, topics
-// with paragraphs and bold/italic runs, and the keyword index. QtCore only, so the
+// with formatted paragraphs, tables, hotspots and pictures, and the keyword index. QtCore only, so the
 // fuzz target links it without widgets. Every offset and length in the file is
 // checked before use; a damaged file raises WinHelpError, never more.
 #include <QByteArray>
@@ -31,7 +31,7 @@ struct HelpRun {
     bool bold = false;
     bool italic = false;
     bool underline = false;
-    int halfPoints = 0; // font size; 0 when the file does not say
+    int halfPoints = 0; // font size; 0 = that of the file's first font, the body text
     HelpLink link;
     int picture = -1;   // index into HelpDocument::pictures; the run then has no text
     bool operator==(const HelpRun &) const = default;
@@ -87,6 +87,7 @@ struct HelpDocument {
     QList<HelpKeyword> keywords; // in the file's order
     QList<HelpPicture> pictures;
     QMap<qint32, int> contextNumbers; // |CTXOMAP: map number -> topic
+    int contents = -1; // the contents topic |SYSTEM names, else the first; -1 without topics
     // Records and commands the reader did not know and stepped over, so that a
     // dump can tell a complete reading from a partial one.
     int skipped = 0;

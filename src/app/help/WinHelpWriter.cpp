@@ -883,7 +883,7 @@ QByteArray writeWinHelp(const HelpDocument &doc, const WinHelpWriteOptions &opti
     record(1, encode(doc.title, cp) + QByteArray(1, '\0'));
     {
         QByteArray contents;
-        put32(contents, topicOffsets.value(0));
+        put32(contents, topicOffsets.value(qMax(0, doc.contents)));
         record(3, contents);
     }
     if (options.minor > 21) {
