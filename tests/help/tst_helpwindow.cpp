@@ -4,16 +4,55 @@
 #include "HelpTestKit.h"
 #include "app/help/CourseHelp.h"
 #include "app/help/HelpService.h"
+#include "app/help/HelpTopicView.h"
 #include "app/help/HelpWindow.h"
+#include "app/help/WinHelpPicture.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTextBrowser>
+#include <QTextTable>
 #include <QtTest>
 
 using namespace help;
+
+// Three topics: the first jumps to the second, opens the third as a popup, and
+// leaves for another file.
+static HelpDocument linkedDocument()
+{
+    HelpDocument doc;
+    doc.codePage = 1251;
+    doc.title = QStringLiteral("Ссылки");
+    HelpParagraph p;
+    p.runs = {HelpRun(QStringLiteral("Смотрите ")), HelpRun(QStringLiteral("второй раздел")),
+              HelpRun(QStringLiteral(", ")), HelpRun(QStringLiteral("термин")), HelpRun(QStringLiteral(" и ")),
+              HelpRun(QStringLiteral("другой файл")), HelpRun(QStringLiteral("."))};
+    p.runs[1].link.kind = HelpLink::Jump;
+    p.runs[1].link.topic = 1;
+    p.runs[3].link.kind = HelpLink::Popup;
+    p.runs[3].link.topic = 2;
+    p.runs[5].link.kind = HelpLink::Jump;
+    p.runs[5].link.file = QStringLiteral("курс.hlp");
+    doc.topics = {HelpTopic{QStringLiteral("Начало"), {p}},
+                  HelpTopic{QStringLiteral("Второй раздел"), {helptest::para({HelpRun(QStringLiteral("Текст второго."))})}},
+                  HelpTopic{QStringLiteral("Термин"), {helptest::para({HelpRun(QStringLiteral("Определение термина."))})}}};
+    doc.keywords = {HelpKeyword{QStringLiteral("начало"), {0}}};
+    doc.contents = 2;
+    return doc;
+}
+
+// Clicks the middle of a text in the view, as a user would.
+static void clickText(QTextBrowser *view, const QString &text)
+{
+    QTextCursor c = view->document()->find(text);
+    QVERIFY2(!c.isNull(), qPrintable(text));
+    QTextCursor middle(view->document());
+    middle.setPosition((c.selectionStart() + c.selectionEnd()) / 2);
+    const QPoint at = view->cursorRect(middle).center();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+}
 
 // QTest::keyClicks knows only Latin letters; a key press carrying the text is what
 // a Russian keyboard layout delivers.
@@ -41,6 +80,11 @@ private slots:
     void showsTopicWithFormatting();
     void severalTopicsLetUserChoose();
     void titleFallsBack();
+    void hotspotsOpenTopicsAndBack();
+    void popupShowsTopicInSmallWindow();
+    void externalJumpSaysWhere();
+    void fileWithoutKeywordsListsTopics();
+    void layoutOfParagraphsTablesAndPictures();
     void controlsAreReachable();
 
 private:
@@ -269,6 +313,148 @@ void TestHelpWindow::titleFallsBack()
     QVERIFY(w);
     QCOMPARE(w->windowTitle(), QStringLiteral("Справка"));
     QCOMPARE(w->visibleKeywords(), QStringList{QStringLiteral("раздел")});
+}
+
+void TestHelpWindow::hotspotsOpenTopicsAndBack()
+{
+    write(QStringLiteral("links.hlp"), writeWinHelp(linkedDocument()));
+    HelpWindow *w = open(QStringLiteral("links.hlp"));
+    QVERIFY(w);
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    auto *view = w->findChild<QTextBrowser *>(QStringLiteral("helpTopicView"));
+    auto *back = w->findChild<QPushButton *>(QStringLiteral("helpBackButton"));
+    QTest::keyClick(w->findChild<QLineEdit *>(QStringLiteral("helpKeywordEdit")), Qt::Key_Return);
+    QVERIFY(view->toPlainText().startsWith(QStringLiteral("Начало")));
+    QVERIFY(!back->isEnabled());
+    QVERIFY(formatAt(view, QStringLiteral("второй раздел")).isAnchor());
+    QVERIFY(!formatAt(view, QStringLiteral("Смотрите")).isAnchor());
+
+    clickText(view, QStringLiteral("второй раздел"));
+    QTRY_VERIFY(view->toPlainText().startsWith(QStringLiteral("Второй раздел")));
+    QCOMPARE(w->currentTopic(), 1);
+    QVERIFY(back->isEnabled());
+    QTest::mouseClick(back, Qt::LeftButton);
+    QCOMPARE(w->currentTopic(), 0);
+    QVERIFY(view->toPlainText().startsWith(QStringLiteral("Начало")));
+    QVERIFY(!back->isEnabled());
+    // Alt+Left goes back too.
+    w->followLink(QUrl(QStringLiteral("topic:2")));
+    QCOMPARE(w->currentTopic(), 2);
+    QTest::keyClick(w, Qt::Key_Left, Qt::AltModifier);
+    QCOMPARE(w->currentTopic(), 0);
+
+    // "Содержание" opens the topic the file names as its contents.
+    auto *contents = w->findChild<QPushButton *>(QStringLiteral("helpContentsButton"));
+    QVERIFY(contents->isEnabled());
+    w->showTopic(1);
+    QTest::mouseClick(contents, Qt::LeftButton);
+    QCOMPARE(w->currentTopic(), 2);
+}
+
+void TestHelpWindow::popupShowsTopicInSmallWindow()
+{
+    write(QStringLiteral("links.hlp"), writeWinHelp(linkedDocument()));
+    HelpWindow *w = open(QStringLiteral("links.hlp"));
+    QVERIFY(w);
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    auto *view = w->findChild<QTextBrowser *>(QStringLiteral("helpTopicView"));
+    QTest::keyClick(w->findChild<QLineEdit *>(QStringLiteral("helpKeywordEdit")), Qt::Key_Return);
+    QCOMPARE(formatAt(view, QStringLiteral("термин")).underlineStyle(), QTextCharFormat::DotLine);
+    clickText(view, QStringLiteral("термин"));
+    QTRY_VERIFY(w->popup() && w->popup()->isVisible());
+    auto *popup = qobject_cast<QTextBrowser *>(w->popup());
+    QVERIFY(popup);
+    QCOMPARE(popup->toPlainText(), QStringLiteral("Определение термина."));
+    QVERIFY(popup->width() < w->width());
+    QCOMPARE(w->currentTopic(), 0); // the topic under it stays
+    QCOMPARE(popup->accessibleName(), QStringLiteral("Термин"));
+    QTest::keyClick(popup, Qt::Key_Escape);
+    QTRY_VERIFY(!w->popup());
+}
+
+void TestHelpWindow::externalJumpSaysWhere()
+{
+    write(QStringLiteral("links.hlp"), writeWinHelp(linkedDocument()));
+    HelpWindow *w = open(QStringLiteral("links.hlp"));
+    QVERIFY(w);
+    QTest::keyClick(w->findChild<QLineEdit *>(QStringLiteral("helpKeywordEdit")), Qt::Key_Return);
+    auto *view = w->findChild<QTextBrowser *>(QStringLiteral("helpTopicView"));
+    const QString href = formatAt(view, QStringLiteral("другой файл")).anchorHref();
+    QVERIFY(!href.isEmpty());
+    w->followLink(QUrl(href));
+    QCOMPARE(dialogs_->messages.size(), 1);
+    QVERIFY2(dialogs_->messages.first().text.contains(QStringLiteral("«курс.hlp»")), qPrintable(dialogs_->messages.first().text));
+    QCOMPARE(w->currentTopic(), 0);
+}
+
+void TestHelpWindow::fileWithoutKeywordsListsTopics()
+{
+    // Help files for programs often have no index at all: the topics are listed.
+    HelpDocument doc = linkedDocument();
+    doc.keywords.clear();
+    doc.topics[2].title.clear();
+    write(QStringLiteral("noindex.hlp"), writeWinHelp(doc));
+    HelpWindow *w = open(QStringLiteral("noindex.hlp"));
+    QVERIFY(w);
+    QCOMPARE(w->visibleKeywords(), (QStringList{QStringLiteral("Начало"), QStringLiteral("Второй раздел"), QStringLiteral("Раздел 3")}));
+    auto *edit = w->findChild<QLineEdit *>(QStringLiteral("helpKeywordEdit"));
+    typeText(edit, QStringLiteral("вто"));
+    QTest::keyClick(edit, Qt::Key_Return);
+    QCOMPARE(w->currentTopic(), 1);
+}
+
+void TestHelpWindow::layoutOfParagraphsTablesAndPictures()
+{
+    HelpDocument doc;
+    HelpParagraph indented = helptest::para({HelpRun(QStringLiteral("Indented"))});
+    indented.leftIndent = 144;
+    indented.firstIndent = -72;
+    indented.spaceAbove = 24;
+    indented.align = HelpParagraph::Center;
+    HelpParagraph sized = helptest::para({HelpRun(QStringLiteral("Big")), HelpRun(QStringLiteral("under"))});
+    sized.runs[0].halfPoints = 36;
+    sized.runs[1].underline = true;
+    QList<HelpParagraph> paragraphs{indented, sized};
+    for (int r = 0; r < 2; ++r)
+        for (int c = 0; c < 3; ++c) {
+            HelpParagraph cell = helptest::para({HelpRun(QStringLiteral("cell %1.%2").arg(r).arg(c))});
+            cell.row = r;
+            cell.column = c;
+            paragraphs.append(cell);
+        }
+    HelpParagraph pictures = helptest::para({HelpRun(QStringLiteral("pictures ")), HelpRun(), HelpRun()});
+    pictures.runs[1].picture = 0;
+    pictures.runs[2].picture = 1;
+    paragraphs.append(pictures);
+    doc.pictures = {HelpPicture{0, false, 5, 4, winhelp::bmpFile(5, 4, 24, {}, QByteArray(16 * 4, char(0x40)))},
+                    HelpPicture{1, true, 2540, 1270, {}}};
+    doc.topics = {HelpTopic{QStringLiteral("Layout"), paragraphs}};
+
+    QTextDocument d;
+    renderTopic(&d, doc, 0);
+    const QTextBlock block = d.find(QStringLiteral("Indented")).block();
+    QCOMPARE(block.blockFormat().leftMargin(), halfPointsToPixels(144));
+    QCOMPARE(block.blockFormat().textIndent(), halfPointsToPixels(-72));
+    QCOMPARE(block.blockFormat().topMargin(), halfPointsToPixels(24));
+    QCOMPARE(block.blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+
+    QTextCursor big = d.find(QStringLiteral("Big"));
+    QCOMPARE(big.charFormat().fontPointSize(), 18.0);
+    QVERIFY(d.find(QStringLiteral("under")).charFormat().fontUnderline());
+
+    QTextCursor cell = d.find(QStringLiteral("cell 1.2"));
+    QTextTable *table = cell.currentTable();
+    QVERIFY(table);
+    QCOMPARE(table->rows(), 2);
+    QCOMPARE(table->columns(), 3);
+    QCOMPARE(table->cellAt(cell).row(), 1);
+    QCOMPARE(table->cellAt(cell).column(), 2);
+    QVERIFY(!d.find(QStringLiteral("pictures")).currentTable());
+
+    const QImage bitmap = d.resource(QTextDocument::ImageResource, QUrl(QStringLiteral("picture:0"))).value<QImage>();
+    QCOMPARE(bitmap.size(), QSize(5, 4));
+    const QImage frame = d.resource(QTextDocument::ImageResource, QUrl(QStringLiteral("picture:1"))).value<QImage>();
+    QCOMPARE(frame.size(), QSize(96, 48)); // 25.4 × 12.7 mm at 96 dpi
 }
 
 void TestHelpWindow::controlsAreReachable()

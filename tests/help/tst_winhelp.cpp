@@ -4,6 +4,9 @@
 #include "app/help/CourseHelp.h"
 #include "app/help/HelpSource.h"
 #include "app/help/WinHelpCodec.h"
+#include "app/help/WinHelpPicture.h"
+
+#include <QImage>
 
 #include <QRandomGenerator>
 #include <QtTest>
@@ -11,6 +14,45 @@
 using namespace help;
 using Phr = WinHelpWriteOptions::Phrases;
 Q_DECLARE_METATYPE(WinHelpWriteOptions)
+Q_DECLARE_METATYPE(QList<help::HelpParagraph>)
+
+namespace {
+
+// Every encoding the reader must know: both versions, stored and LZ77 topics,
+// no phrases and both phrase compressions.
+QList<std::pair<QByteArray, WinHelpWriteOptions>> allEncodings()
+{
+    QList<std::pair<QByteArray, WinHelpWriteOptions>> out;
+    for (int minor : {21, 33})
+        for (bool lz77 : {false, true})
+            for (Phr phrases : {Phr::None, Phr::Old, Phr::Hall}) {
+                WinHelpWriteOptions o;
+                o.minor = minor;
+                o.lz77 = lz77;
+                o.phrases = phrases;
+                out.append({QByteArray(minor == 21 ? "3.1" : "4.0") + (lz77 ? " LZ77" : " stored")
+                                + (phrases == Phr::None ? "" : phrases == Phr::Old ? " old phrases" : " Hall"),
+                            o});
+            }
+    return out;
+}
+
+HelpParagraph textParagraph(const QString &text)
+{
+    HelpParagraph p;
+    p.runs = {HelpRun(text)};
+    return p;
+}
+
+HelpRun linked(const QString &text, HelpLink::Kind kind, int topic)
+{
+    HelpRun r(text);
+    r.link.kind = kind;
+    r.link.topic = topic;
+    return r;
+}
+
+} // namespace
 
 class TestWinHelp : public QObject {
     Q_OBJECT
@@ -23,6 +65,13 @@ private slots:
     void codeTables();
     void lz77();
     void courseManual();
+    void compilerRecords_data();
+    void compilerRecords();
+    void pictures_data();
+    void pictures();
+    void unknownCommandKeepsTopic();
+    void unknownRecordKeepsFile();
+    void contextNumbersAndTitles();
     void damaged_data();
     void damaged();
     void randomCorruption();
@@ -237,6 +286,260 @@ void TestWinHelp::courseManual()
     for (const char *k : {"Теория", "Практика", "Видео", "Найти", "Все записи", "Сдать анкету",
                           "Просмотр результатов", "редактор вопросов", "окно пользователей", "пароль администратора"})
         QVERIFY2(keywords.contains(QString::fromUtf8(k)), k);
+}
+
+void TestWinHelp::compilerRecords_data()
+{
+    QTest::addColumn<QList<HelpParagraph>>("paragraphs");
+    auto row = [](const char *name, QList<HelpParagraph> paragraphs) { QTest::newRow(name) << paragraphs; };
+
+    // Each paragraph setting alone, values that fit one byte and values that need
+    // two, and all of them together.
+    const char *names[] = {"space above", "space below", "line spacing", "left indent", "right indent", "first line"};
+    for (int field = 0; field < 6; ++field)
+        for (int value : {12, -7, 300, -1000}) {
+            HelpParagraph p = textParagraph(QStringLiteral("Отступы и интервалы"));
+            int *fields[] = {&p.spaceAbove, &p.spaceBelow, &p.lineSpacing, &p.leftIndent, &p.rightIndent, &p.firstIndent};
+            *fields[field] = value;
+            QTest::addRow("%s %d", names[field], value) << QList<HelpParagraph>{p};
+        }
+    {
+        HelpParagraph p = textParagraph(QStringLiteral("Всё сразу\tпосле табуляции"));
+        p.spaceAbove = 6;
+        p.spaceBelow = 12;
+        p.lineSpacing = -240;
+        p.leftIndent = 720;
+        p.rightIndent = 36;
+        p.firstIndent = -360;
+        p.border = 0x01 | 0x20;
+        p.tabs = {72, 144, 4000};
+        p.align = HelpParagraph::Right;
+        HelpParagraph centred = textParagraph(QStringLiteral("По центру"));
+        centred.align = HelpParagraph::Center;
+        row("all settings, right and centred", {p, centred});
+    }
+
+    HelpParagraph fonts;
+    fonts.runs = {HelpRun(QStringLiteral("обычный ")), HelpRun(QStringLiteral("подчёркнутый"))};
+    fonts.runs[1].underline = true;
+    fonts.runs.append(HelpRun(QStringLiteral(" крупный"), true));
+    fonts.runs.last().halfPoints = 36;
+    fonts.runs.append(HelpRun(QStringLiteral(" мелкий курсив"), false, true));
+    fonts.runs.last().halfPoints = 14;
+    row("underline and sizes", {fonts});
+
+    row("non-breaking space and hyphen",
+        {textParagraph(QStringLiteral("10\u00A0кг, Ростов\u2011на\u2011Дону, строка\nперенос"))});
+
+    HelpParagraph links;
+    links.runs = {HelpRun(QStringLiteral("См. ")), linked(QStringLiteral("второй раздел"), HelpLink::Jump, 1),
+                  HelpRun(QStringLiteral(" и ")), linked(QStringLiteral("термин"), HelpLink::Popup, 2),
+                  HelpRun(QStringLiteral(", ")), linked(QStringLiteral("сайт"), HelpLink::Macro, -1)};
+    links.runs.last().link.macro = QStringLiteral("ExecFile(\"http://example.org/\")");
+    row("jump, popup and macro hotspots", {links});
+
+    HelpParagraph external;
+    external.runs = {linked(QStringLiteral("в другом файле"), HelpLink::Jump, -1),
+                     HelpRun(QStringLiteral(" и ")),
+                     linked(QStringLiteral("в его окне"), HelpLink::Popup, -1)};
+    external.runs[0].link.file = QStringLiteral("other.hlp");
+    external.runs[0].link.hash = 0x12345678;
+    external.runs[2].link.file = QStringLiteral("другой.hlp");
+    external.runs[2].link.window = QStringLiteral("main");
+    external.runs[2].link.hash = 0xFEDCBA98;
+    row("jumps into other files", {external});
+
+    HelpParagraph unknown;
+    unknown.runs = {linked(QStringLiteral("никуда"), HelpLink::Jump, -1)};
+    unknown.runs[0].link.hash = 0x0BADF00D;
+    row("jump to a context the file does not have", {unknown});
+
+    // Two rows of a two-column table between ordinary paragraphs; a cell may
+    // hold several paragraphs.
+    QList<HelpParagraph> table{textParagraph(QStringLiteral("Перед таблицей"))};
+    for (int r = 0; r < 2; ++r)
+        for (int c = 0; c < 2; ++c) {
+            HelpParagraph cell = textParagraph(QStringLiteral("Ячейка %1.%2").arg(r).arg(c));
+            cell.row = r;
+            cell.column = c;
+            cell.leftIndent = 10 * c;
+            table.append(cell);
+            if (c == 1) {
+                cell.runs = {HelpRun(QStringLiteral("второй абзац ячейки"), true)};
+                table.append(cell);
+            }
+        }
+    table.append(textParagraph(QStringLiteral("После таблицы")));
+    row("table rows", table);
+}
+
+void TestWinHelp::compilerRecords()
+{
+    QFETCH(QList<HelpParagraph>, paragraphs);
+    HelpDocument doc;
+    doc.title = QStringLiteral("Записи");
+    doc.codePage = 1251;
+    doc.topics = {HelpTopic{QStringLiteral("Первый"), paragraphs},
+                  HelpTopic{QStringLiteral("Второй"), {textParagraph(QStringLiteral("цель перехода"))}},
+                  HelpTopic{QStringLiteral("Третий"), {textParagraph(QStringLiteral("цель окна"))}}};
+    doc.keywords = {{QStringLiteral("записи"), {0}}};
+    for (const auto &[name, options] : allEncodings()) {
+        WinHelpWriteOptions o = options;
+        if (o.minor == 21)
+            o.lcidRecord = o.charsetRecord = false;
+        HelpDocument source = doc;
+        if (o.minor == 21) { // a 3.1 file names no code page: Latin text only
+            source.codePage = 1252;
+            auto latin = [](QString &text) { text = winhelp::decode(winhelp::encode(text, 1252), 1252); };
+            for (HelpTopic &t : source.topics)
+                for (HelpParagraph &p : t.paragraphs)
+                    for (HelpRun &r : p.runs) {
+                        latin(r.text);
+                        latin(r.link.file);
+                        latin(r.link.window);
+                    }
+        }
+        const HelpDocument read = readWinHelp(writeWinHelp(source, o));
+        QVERIFY2(read.topics.size() == 3, name.constData());
+        QList<HelpParagraph> got = read.topics[0].paragraphs;
+        for (HelpParagraph &p : got)
+            for (HelpRun &r : p.runs)
+                if (r.link.topic >= 0)
+                    r.link.hash = 0; // the writer's own hash for the target
+        const QList<HelpParagraph> expected = source.topics[0].paragraphs;
+        QVERIFY2(got == expected, name.constData());
+        QCOMPARE(read.skipped, 0);
+    }
+}
+
+void TestWinHelp::pictures_data()
+{
+    QTest::addColumn<int>("bitCount");
+    QTest::addColumn<int>("packing");
+    for (int bits : {1, 4, 8, 24})
+        for (int packing : {0, 1, 2, 3})
+            QTest::addRow("%d bits, packing %d", bits, packing) << bits << packing;
+}
+
+void TestWinHelp::pictures()
+{
+    QFETCH(int, bitCount);
+    QFETCH(int, packing);
+    // A picture with stripes (long runs) and a noisy band (short ones), an odd
+    // width so rows carry padding.
+    const int width = 37, height = 11;
+    const int stride = ((width * bitCount + 31) / 32) * 4;
+    QByteArray rows(stride * height, '\0');
+    QRandomGenerator rng(7);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < (width * bitCount + 7) / 8; ++x)
+            rows[y * stride + x] = char(y < 4 ? (y * 37) & 0xFF : rng.bounded(256));
+    QList<quint32> palette;
+    if (bitCount <= 8)
+        for (int i = 0; i < (1 << bitCount); ++i)
+            palette.append(quint32(i * 0x010203) & 0xFFFFFF);
+    HelpPicture bitmap{3, false, width, height, winhelp::bmpFile(width, height, bitCount, palette, rows)};
+    HelpPicture metafile{7, true, 2540, 1270, {}};
+
+    HelpDocument doc;
+    doc.codePage = 1251;
+    HelpParagraph p;
+    p.runs = {HelpRun(QStringLiteral("Рисунок: ")), HelpRun(), HelpRun(QStringLiteral(" и схема ")), HelpRun()};
+    p.runs[1].picture = 0;
+    p.runs[3].picture = 1;
+    doc.pictures = {bitmap, metafile};
+    doc.topics = {HelpTopic{QStringLiteral("Рисунки"), {p}}};
+    WinHelpWriteOptions o;
+    o.picturePacking = packing;
+    const QByteArray hlp = writeWinHelp(doc, o);
+    QVERIFY(hlp.contains("|bm3") && hlp.contains("|bm7"));
+
+    const HelpDocument read = readWinHelp(hlp);
+    QCOMPARE(read.pictures, doc.pictures);
+    QCOMPARE(read.topics[0].paragraphs, QList<HelpParagraph>{p});
+    QCOMPARE(read.skipped, 0);
+    // The bitmap must be a .bmp another decoder accepts, with the pixels we drew.
+    const QImage image = QImage::fromData(read.pictures[0].bmp, "BMP");
+    QCOMPARE(image.size(), QSize(width, height));
+    if (bitCount == 24) {
+        const auto *row0 = reinterpret_cast<const unsigned char *>(rows.constData() + (height - 1) * stride);
+        QCOMPARE(image.pixel(0, 0) & 0xFFFFFF, quint32(row0[2] << 16 | row0[1] << 8 | row0[0]));
+    }
+}
+
+void TestWinHelp::unknownCommandKeepsTopic()
+{
+    // A command byte this reader does not know ends that record only: the text
+    // before it and every other record stay.
+    HelpDocument doc;
+    HelpParagraph p;
+    p.runs = {HelpRun(QStringLiteral("Before the hotspot ")), linked(QStringLiteral("macro"), HelpLink::Macro, -1),
+              HelpRun(QStringLiteral(" after it"))};
+    p.runs[1].link.macro = QStringLiteral("Unique()");
+    doc.topics = {HelpTopic{QStringLiteral("One"), {p, textParagraph(QStringLiteral("Second paragraph"))}},
+                  HelpTopic{QStringLiteral("Two"), {textParagraph(QStringLiteral("Other topic"))}}};
+    doc.keywords = {{QStringLiteral("two"), {1}}};
+    WinHelpWriteOptions o;
+    o.lz77 = false;
+    QByteArray hlp = writeWinHelp(doc, o);
+    const qsizetype macro = hlp.indexOf(QByteArray("\xC8\x09\x00Unique()", 12));
+    QVERIFY(macro > 0);
+    hlp[macro] = char(0xC9);
+
+    const HelpDocument read = readWinHelp(hlp);
+    QCOMPARE(read.skipped, 1);
+    QCOMPARE(read.topics.size(), 2);
+    QCOMPARE(read.topics[0].paragraphs.size(), 2);
+    QCOMPARE(read.topics[0].paragraphs[0].plainText(), QStringLiteral("Before the hotspot "));
+    QCOMPARE(read.topics[0].paragraphs[1].plainText(), QStringLiteral("Second paragraph"));
+    QCOMPARE(read.topics[1].paragraphs[0].plainText(), QStringLiteral("Other topic"));
+    QCOMPARE(read.keywords.value(0).topics, QList<int>{1});
+}
+
+void TestWinHelp::unknownRecordKeepsFile()
+{
+    HelpDocument doc;
+    doc.topics = {HelpTopic{QStringLiteral("One"), {textParagraph(QStringLiteral("first")), textParagraph(QStringLiteral("second"))}}};
+    WinHelpWriteOptions o;
+    o.lz77 = false;
+    QByteArray hlp = writeWinHelp(doc, o);
+    // |TOPIC: block header, the topic header's link, then the first text record.
+    const qsizetype topic = helptest::internalFile(hlp, "|TOPIC");
+    const qsizetype header = topic + 12;
+    const qsizetype text = header + qsizetype(helptest::le32(hlp, header));
+    QCOMPARE(int(static_cast<unsigned char>(hlp[text + 20])), 0x20);
+    hlp[text + 20] = char(0x42);
+    const HelpDocument read = readWinHelp(hlp);
+    QCOMPARE(read.skipped, 1);
+    QCOMPARE(read.topics.value(0).paragraphs.size(), 1);
+    QCOMPARE(read.topics[0].paragraphs[0].plainText(), QStringLiteral("second"));
+}
+
+void TestWinHelp::contextNumbersAndTitles()
+{
+    HelpDocument doc;
+    doc.topics = {HelpTopic{QStringLiteral("Alpha"), {textParagraph(QStringLiteral("a"))}},
+                  HelpTopic{QString(), {textParagraph(QStringLiteral("b"))}},
+                  HelpTopic{QStringLiteral("Gamma"), {textParagraph(QStringLiteral("c"))}}};
+    doc.contextNumbers = {{1000, 2}, {1001, 0}, {-5, 1}};
+    doc.contents = 1;
+    HelpDocument read = readWinHelp(writeWinHelp(doc));
+    QCOMPARE(read.contextNumbers, doc.contextNumbers);
+    QCOMPARE(read.contents, 1);
+    QCOMPARE(read.topics[0].title, QStringLiteral("Alpha"));
+    QCOMPARE(read.topics[1].title, QString());
+
+    // A topic header without a title takes the one |TTLBTREE holds for it.
+    WinHelpWriteOptions o;
+    o.lz77 = false;
+    QByteArray hlp = writeWinHelp(doc, o);
+    const qsizetype topic = helptest::internalFile(hlp, "|TOPIC");
+    const qsizetype ttl = helptest::internalFile(hlp, "|TTLBTREE");
+    const qsizetype alpha = hlp.indexOf("Alpha", topic);
+    QVERIFY(topic > 0 && alpha > topic && alpha < ttl);
+    hlp[alpha] = '\0';
+    read = readWinHelp(hlp);
+    QCOMPARE(read.topics[0].title, QStringLiteral("Alpha"));
 }
 
 void TestWinHelp::damaged_data()

@@ -1,4 +1,7 @@
 #include "HelpWindow.h"
+#include "HelpTopicView.h"
+
+#include "common/Dialogs.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -7,6 +10,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QTextCursor>
 #include <QVBoxLayout>
@@ -56,6 +60,13 @@ HelpWindow::HelpWindow(QWidget *owner) : QWidget(owner, Qt::Window)
     view_->setReadOnly(true);
     view_->setOpenLinks(false);
     viewLabel->setBuddy(view_);
+    back_ = new QPushButton(QStringLiteral("&Назад"), this);
+    back_->setObjectName(QStringLiteral("helpBackButton"));
+    back_->setAccessibleName(QStringLiteral("Назад, к предыдущему разделу"));
+    back_->setEnabled(false);
+    contents_ = new QPushButton(QStringLiteral("С&одержание"), this);
+    contents_->setObjectName(QStringLiteral("helpContentsButton"));
+    contents_->setAccessibleName(QStringLiteral("Содержание справки"));
 
     auto *left = new QVBoxLayout;
     left->addWidget(editLabel);
@@ -70,7 +81,12 @@ HelpWindow::HelpWindow(QWidget *owner) : QWidget(owner, Qt::Window)
     auto *right = new QVBoxLayout;
     right->addWidget(topicsLabel_);
     right->addWidget(topics_);
-    right->addWidget(viewLabel);
+    auto *viewBar = new QHBoxLayout;
+    viewBar->addWidget(viewLabel);
+    viewBar->addStretch();
+    viewBar->addWidget(contents_);
+    viewBar->addWidget(back_);
+    right->addLayout(viewBar);
     right->addWidget(view_, 1);
     auto *main = new QHBoxLayout(this);
     main->addLayout(left, 2);
@@ -79,7 +95,9 @@ HelpWindow::HelpWindow(QWidget *owner) : QWidget(owner, Qt::Window)
     setTabOrder(edit_, keywords_);
     setTabOrder(keywords_, show_);
     setTabOrder(show_, topics_);
-    setTabOrder(topics_, view_);
+    setTabOrder(topics_, contents_);
+    setTabOrder(contents_, back_);
+    setTabOrder(back_, view_);
     setTabOrder(view_, close);
 
     // Arrow keys in the line move through the list, as in the Windows help index.
@@ -90,6 +108,11 @@ HelpWindow::HelpWindow(QWidget *owner) : QWidget(owner, Qt::Window)
     connect(show_, &QPushButton::clicked, this, &HelpWindow::chooseKeyword);
     connect(topics_, &QListWidget::itemActivated, this, &HelpWindow::chooseTopic);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
+    connect(view_, &QTextBrowser::anchorClicked, this, &HelpWindow::followLink);
+    connect(back_, &QPushButton::clicked, this, &HelpWindow::goBack);
+    connect(contents_, &QPushButton::clicked, this, [this] { showTopic(doc_.contents); });
+    auto *backKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Left), this);
+    connect(backKey, &QShortcut::activated, this, &HelpWindow::goBack);
     topicsLabel_->hide();
     topics_->hide();
 }
@@ -99,15 +122,30 @@ void HelpWindow::setDocument(const HelpDocument &doc)
     doc_ = doc;
     setWindowTitle(doc_.title.trimmed().isEmpty() ? QStringLiteral("Справка") : doc_.title.trimmed());
     keywords_->clear();
+    titlesAsIndex_ = doc_.keywords.isEmpty() && !doc_.topics.isEmpty();
+    if (titlesAsIndex_) {
+        for (int i = 0; i < doc_.topics.size(); ++i) {
+            const QString title = doc_.topics[i].title.trimmed();
+            auto *item = new QListWidgetItem(title.isEmpty() ? QStringLiteral("Раздел %1").arg(i + 1) : title, keywords_);
+            item->setData(kIndexRole, i);
+        }
+    }
     for (int i = 0; i < doc_.keywords.size(); ++i) {
         auto *item = new QListWidgetItem(doc_.keywords[i].text, keywords_);
         item->setData(kIndexRole, i);
     }
+    history_.clear();
+    current_ = -1;
+    back_->setEnabled(false);
+    contents_->setEnabled(doc_.contents >= 0 && doc_.contents < doc_.topics.size());
     topics_->clear();
     topicsLabel_->hide();
     topics_->hide();
     view_->clear();
-    if (doc_.keywords.isEmpty())
+    if (titlesAsIndex_)
+        view_->setPlainText(QStringLiteral("В файле справки нет указателя ключевых слов. "
+                                           "В списке слева — названия его разделов: выберите раздел и нажмите Enter."));
+    else if (doc_.keywords.isEmpty())
         view_->setPlainText(QStringLiteral("В файле справки нет указателя ключевых слов."));
     edit_->clear();
     narrow(QString());
@@ -164,6 +202,12 @@ void HelpWindow::chooseKeyword()
     QListWidgetItem *item = keywords_->currentItem();
     if (!item || item->isHidden())
         return;
+    if (titlesAsIndex_) {
+        topicsLabel_->hide();
+        topics_->hide();
+        showTopic(item->data(kIndexRole).toInt());
+        return;
+    }
     const HelpKeyword &keyword = doc_.keywords[item->data(kIndexRole).toInt()];
     topics_->clear();
     for (int topic : keyword.topics) {
@@ -196,25 +240,74 @@ void HelpWindow::showTopic(int topic)
 {
     if (topic < 0 || topic >= doc_.topics.size())
         return;
-    const HelpTopic &t = doc_.topics[topic];
-    view_->clear();
-    QTextCursor cursor(view_->document());
-    QTextCharFormat titleFormat;
-    titleFormat.setFontWeight(QFont::Bold);
-    titleFormat.setFontPointSize(view_->font().pointSizeF() * 1.3);
-    cursor.insertText(t.title, titleFormat);
-    for (const HelpParagraph &p : t.paragraphs) {
-        cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
-        for (const HelpRun &run : p.runs) {
-            QTextCharFormat format;
-            format.setFontWeight(run.bold ? QFont::Bold : QFont::Normal);
-            format.setFontItalic(run.italic);
-            QString text = run.text;
-            text.replace(u'\n', QChar::LineSeparator);
-            cursor.insertText(text, format);
-        }
-    }
+    if (current_ >= 0 && current_ != topic)
+        history_.append(current_);
+    display(topic);
+}
+
+void HelpWindow::display(int topic)
+{
+    current_ = topic;
+    back_->setEnabled(!history_.isEmpty());
+    renderTopic(view_->document(), doc_, topic);
     view_->moveCursor(QTextCursor::Start);
 }
+
+void HelpWindow::goBack()
+{
+    if (history_.isEmpty())
+        return;
+    display(history_.takeLast());
+}
+
+void HelpWindow::followLink(const QUrl &link)
+{
+    const QString scheme = link.scheme();
+    bool ok = false;
+    const int topic = link.path().toInt(&ok);
+    if (scheme == QStringLiteral("topic") && ok) {
+        showTopic(topic);
+    } else if (scheme == QStringLiteral("popup") && ok) {
+        showPopup(topic);
+    } else if (scheme == QStringLiteral("file")) {
+        ui::dialogs().message(this, windowTitle(),
+                              QStringLiteral("Эта ссылка ведёт в другой файл справки, «%1». Откройте его отдельно: "
+                                             "здесь показывается только «%2».")
+                                  .arg(QUrl::fromPercentEncoding(link.path().toUtf8()), windowTitle()),
+                              ui::Icon::Information);
+    }
+}
+
+void HelpWindow::showPopup(int topic)
+{
+    if (topic < 0 || topic >= doc_.topics.size())
+        return;
+    if (popup_)
+        popup_->close();
+    // A small window by the pointer that goes away with a click elsewhere or Esc,
+    // as WinHelp's popups do.
+    auto *popup = new QTextBrowser(this);
+    popup->setWindowFlags(Qt::Popup);
+    popup->setAttribute(Qt::WA_DeleteOnClose);
+    popup->setObjectName(QStringLiteral("helpPopup"));
+    popup->setAccessibleName(doc_.topics[topic].title.isEmpty() ? QStringLiteral("Всплывающее окно справки")
+                                                                : doc_.topics[topic].title);
+    popup->setOpenLinks(false);
+    renderTopic(popup->document(), doc_, topic, false);
+    connect(popup, &QTextBrowser::anchorClicked, this, [this, popup](const QUrl &link) {
+        popup->close();
+        followLink(link);
+    });
+    auto *esc = new QShortcut(QKeySequence(Qt::Key_Escape), popup);
+    connect(esc, &QShortcut::activated, popup, &QWidget::close);
+    popup->document()->setTextWidth(360);
+    const QSize size(380, qBound(60, int(popup->document()->size().height()) + 12, 400));
+    popup->resize(size);
+    popup->move(QCursor::pos() + QPoint(8, 8));
+    popup->show();
+    popup_ = popup;
+}
+
+QWidget *HelpWindow::popup() const { return popup_; }
 
 } // namespace help

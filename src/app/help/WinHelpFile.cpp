@@ -1,6 +1,8 @@
 #include "WinHelpFile.h"
 #include "WinHelpCodec.h"
+#include "WinHelpPicture.h"
 
+#include <QHash>
 #include <QMap>
 #include <QSet>
 #include <algorithm>
@@ -74,6 +76,15 @@ public:
     {
         const quint16 w = u16();
         return (w & 1) ? ((quint32(u16()) << 15) | (w >> 1)) : quint32(w >> 1);
+    }
+    // The signed form the compilers use for sizes in topic records: the unsigned
+    // value less half its range (0x4000 in two bytes, 0x40000000 in four).
+    qint32 clong()
+    {
+        const quint16 w = u16();
+        if (w & 1)
+            return qint32(((quint32(u16()) << 15) | (w >> 1)) - 0x40000000u);
+        return qint32(w >> 1) - 0x4000;
     }
 
     QByteArray stringz()
@@ -184,6 +195,31 @@ void walkBtree(const QByteArray &tree, const QString &what, Entry &&entry)
 struct Font {
     bool bold = false;
     bool italic = false;
+    bool underline = false;
+    int halfPoints = 0;
+};
+
+// Topics in file order by their TOPICOFFSET, for keywords, contexts and titles
+// that name a position inside a topic.
+class TopicIndex {
+public:
+    explicit TopicIndex(const QList<qint32> &offsets)
+    {
+        for (int i = 0; i < offsets.size(); ++i)
+            starts_.append({offsets[i], i});
+        std::stable_sort(starts_.begin(), starts_.end(), [](auto a, auto b) { return a.first < b.first; });
+    }
+    // The topic that holds offset, -1 when it lies before every topic.
+    int topicAt(qint32 offset) const
+    {
+        auto it = std::upper_bound(starts_.cbegin(), starts_.cend(), offset,
+                                   [](qint32 v, const std::pair<qint32, int> &s) { return v < s.first; });
+        if (offset < 0 || it == starts_.cbegin())
+            return -1;
+        return std::prev(it)->second;
+    }
+private:
+    QList<std::pair<qint32, int>> starts_;
 };
 
 class Parser {
@@ -197,7 +233,14 @@ public:
         readPhrases();
         readFonts();
         readTopics();
-        readKeywords();
+        readTitles();
+        const TopicIndex index(topicOffsets_);
+        readContexts(index);
+        doc_.contents = index.topicAt(contentsOffset_);
+        if (doc_.contents < 0 && !doc_.topics.isEmpty())
+            doc_.contents = 0;
+        readKeywords(index);
+        readPictures();
         return std::move(doc_);
     }
 
@@ -212,6 +255,9 @@ private:
     QList<QByteArray> phrases_;
     QList<Font> fonts_;
     QList<qint32> topicOffsets_; // TOPICOFFSET of each topic, in file order
+    QSet<int> pictureNumbers_;   // |bmN the topics refer to
+    int tableRows_ = 0;
+    qint32 contentsOffset_ = -1;
 
     void readDirectory()
     {
@@ -284,6 +330,10 @@ private:
             switch (type) {
             case 1:
                 title = cutAtNul(QByteArray(rec.here(), size));
+                break;
+            case 3:
+                if (size >= 4)
+                    contentsOffset_ = rec.s32();
                 break;
             case 9: {
                 // The language id is the last word HCW writes; older notes show four words.
@@ -443,12 +493,15 @@ private:
                 const int attributes = d.u8();
                 font.bold = attributes & 0x01;
                 font.italic = attributes & 0x02;
+                font.underline = attributes & (0x04 | 0x10); // single or double
+                font.halfPoints = d.u8();
             } else {
                 const qsizetype weightAt = facesAt >= 16 ? 28 : 32;
                 d.skip(weightAt);
                 font.bold = d.s16() > 500;
                 d.skip(2);
                 font.italic = d.u8() != 0;
+                font.underline = d.u8() != 0;
             }
             fonts_.append(font);
         }
@@ -570,6 +623,7 @@ private:
             }
             const qint32 offset = qint32(blockNumber * 0x8000 + characters);
             if (type == 0x02) {
+                tableRows_ = 0;
                 HelpTopic t;
                 t.title = decode(cutAtNul(data2), doc_.codePage);
                 doc_.topics.append(t);
@@ -580,6 +634,8 @@ private:
                     topicOffsets_.append(offset);
                 }
                 characters += readDisplay(type, data1, data2, doc_.topics.last().paragraphs);
+            } else {
+                ++doc_.skipped; // a record kind of other viewers
             }
             if (next <= 0)
                 break;
@@ -594,17 +650,20 @@ private:
         }
     }
 
-    // Appends the paragraphs of one text or table record; returns its character count.
-    qint32 readDisplay(int type, const QByteArray &data1, const QByteArray &data2, QList<HelpParagraph> &out) const
+    // Appends the paragraphs of one text or table record; returns its character
+    // count. A command this reader does not know ends the record early: its
+    // length is unknown, so the text so far is kept and the rest stepped over.
+    qint32 readDisplay(int type, const QByteArray &data1, const QByteArray &data2, QList<HelpParagraph> &out)
     {
-        Reader r(data1, QStringLiteral("повреждено оформление абзаца"));
-        r.culong(); // topic size
+        const QString what = QStringLiteral("повреждено оформление абзаца");
+        Reader r(data1, what);
+        r.clong(); // topic size
         const qint32 characters = qint32(r.cushort());
         if (type == 0x23) {
             const int columns = r.u8();
             const int tableType = r.u8();
             if (tableType == 0 || tableType == 2)
-                r.s16();
+                r.s16(); // minimum table width
             r.skip(qsizetype(columns) * 4);
         }
 
@@ -620,32 +679,48 @@ private:
             return s;
         };
 
+        HelpParagraph format;
         HelpParagraph paragraph;
         Font font;
-        auto put = [&](const QString &text) {
-            if (text.isEmpty())
+        HelpLink link;
+        auto put = [&](const QString &text, int picture = -1) {
+            if (text.isEmpty() && picture < 0)
                 return;
-            if (!paragraph.runs.isEmpty() && paragraph.runs.last().bold == font.bold
-                && paragraph.runs.last().italic == font.italic) {
-                paragraph.runs.last().text += text;
-                return;
+            HelpRun run(text, font.bold, font.italic);
+            run.underline = font.underline;
+            run.halfPoints = font.halfPoints;
+            run.link = link;
+            run.picture = picture;
+            if (picture < 0 && !paragraph.runs.isEmpty()) {
+                HelpRun &last = paragraph.runs.last();
+                if (last.picture < 0 && last.bold == run.bold && last.italic == run.italic
+                    && last.underline == run.underline && last.halfPoints == run.halfPoints && last.link == run.link) {
+                    last.text += text;
+                    return;
+                }
             }
-            paragraph.runs.append(HelpRun{text, font.bold, font.italic});
+            paragraph.runs.append(run);
         };
         auto endParagraph = [&]() {
             if (!paragraph.runs.isEmpty())
                 out.append(paragraph);
-            paragraph = HelpParagraph();
+            paragraph = format;
         };
 
+        const int row = type == 0x23 ? tableRows_++ : -1;
         bool more = true;
         while (more && !r.atEnd()) {
+            int column = -1;
             if (type == 0x23) {
-                if (r.s16() == -1)
+                column = r.s16();
+                if (column == -1)
                     break;
                 r.skip(3);
             }
-            readParagraphInfo(r);
+            format = readParagraphInfo(r);
+            format.row = row;
+            format.column = column;
+            paragraph = format;
             bool cell = true;
             while (cell) {
                 put(decode(nextString(), doc_.codePage));
@@ -655,11 +730,13 @@ private:
                     cell = false;
                     more = type == 0x23;
                     break;
-                case 0x20: r.skip(4); break;
-                case 0x21: r.skip(2); break;
+                case 0x20: r.skip(4); break; // field
+                case 0x21: r.skip(2); break; // data type
                 case 0x80: {
                     const int number = r.u16();
                     font = number < fonts_.size() ? fonts_[number] : Font();
+                    if (!fonts_.isEmpty())
+                        font.halfPoints = font.halfPoints == fonts_[0].halfPoints ? 0 : font.halfPoints;
                     break;
                 }
                 case 0x81: put(QStringLiteral("\n")); break;
@@ -667,31 +744,68 @@ private:
                 case 0x83: put(QStringLiteral("\t")); break;
                 case 0x86: case 0x87: case 0x88: {
                     const int pictureType = r.u8();
-                    const quint32 size = r.culong();
+                    const qint32 size = r.clong();
                     if (pictureType == 0x22)
-                        r.cushort();
-                    r.skip(qsizetype(size));
+                        r.cushort(); // hotspots, described in the picture itself
+                    if (size < 0)
+                        damaged(what);
+                    Reader picture(r.here(), qMin<qsizetype>(size, r.left()), what);
+                    r.skip(size);
+                    if ((pictureType == 0x03 || pictureType == 0x22) && picture.has(4)) {
+                        picture.u16(); // 0: the picture is in |bmN, not embedded
+                        const int number = picture.u16();
+                        pictureNumbers_.insert(number);
+                        put(QString(), number);
+                    } else {
+                        ++doc_.skipped; // an embedded window or a picture kept in the topic
+                    }
                     break;
                 }
-                case 0x89: break;
+                case 0x89: link = HelpLink(); break;
                 case 0x8B: put(QString(QChar(0x00A0))); break;
-                case 0x8C: break;
+                case 0x8C: put(QString(QChar(0x2011))); break;
                 case 0xC8: case 0xCC: {
                     const int size = r.s16();
-                    r.skip(qMax(0, size - 3));
+                    if (size < 0)
+                        damaged(what);
+                    Reader macro(r.here(), qMin<qsizetype>(size, r.left()), what);
+                    r.skip(size);
+                    link = HelpLink();
+                    link.kind = HelpLink::Macro;
+                    link.macro = decode(cutAtNul(QByteArray(macro.here(), macro.left())), doc_.codePage);
                     break;
                 }
-                case 0xE0: case 0xE1: case 0xE2: case 0xE3: case 0xE6: case 0xE7: r.skip(4); break;
+                case 0xE0: case 0xE1: // WinHelp 3.0 topic numbers: no context to resolve
+                    r.skip(4);
+                    link = HelpLink();
+                    link.kind = command == 0xE0 ? HelpLink::Popup : HelpLink::Jump;
+                    break;
+                case 0xE2: case 0xE3: case 0xE6: case 0xE7:
+                    link = HelpLink();
+                    link.kind = (command & 1) ? HelpLink::Jump : HelpLink::Popup;
+                    link.hash = r.u32();
+                    break;
                 case 0xEA: case 0xEB: case 0xEE: case 0xEF: {
                     const int size = r.s16();
                     if (size < 0)
-                        damaged(QStringLiteral("повреждено оформление абзаца"));
+                        damaged(what);
+                    Reader x(r.here(), qMin<qsizetype>(size, r.left()), what);
                     r.skip(size);
+                    link = HelpLink();
+                    link.kind = (command & 1) ? HelpLink::Jump : HelpLink::Popup;
+                    const int target = x.u8();
+                    link.hash = x.u32();
+                    if (target == 1) {
+                        link.window = QString::number(x.u8());
+                    } else if (target == 4 || target == 6) {
+                        link.file = decode(x.stringz(), doc_.codePage);
+                        if (target == 6)
+                            link.window = decode(x.stringz(), doc_.codePage);
+                    }
                     break;
                 }
                 default:
-                    // A command this reader does not know: keep the text so far
-                    // rather than guess at the rest of the record.
+                    ++doc_.skipped;
                     cell = false;
                     more = false;
                     break;
@@ -702,43 +816,48 @@ private:
         return characters;
     }
 
-    static void readParagraphInfo(Reader &r)
+    static HelpParagraph readParagraphInfo(Reader &r)
     {
+        HelpParagraph p;
         r.u8();
         r.u8();
         r.u16(); // id
         const int bits = r.u16();
         if (bits & 0x0001)
-            r.culong();
-        for (int flag : {0x0002, 0x0004, 0x0008, 0x0010, 0x0020, 0x0040})
-            if (bits & flag)
-                readCShort(r);
+            r.clong();
+        int *fields[] = {&p.spaceAbove, &p.spaceBelow, &p.lineSpacing, &p.leftIndent, &p.rightIndent, &p.firstIndent};
+        for (int i = 0; i < 6; ++i)
+            if (bits & (0x0002 << i))
+                *fields[i] = readCShort(r);
         if (bits & 0x0100) {
-            r.u8();
-            r.s16();
+            p.border = r.u8();
+            r.s16(); // width
         }
         if (bits & 0x0200) {
             const qint32 tabs = readCShort(r);
             if (tabs < 0 || tabs > 64)
                 damaged(QStringLiteral("повреждено оформление абзаца"));
-            for (qint32 i = 0; i < tabs; ++i)
-                if (r.cushort() & 0x4000)
-                    r.cushort();
+            for (qint32 i = 0; i < tabs; ++i) {
+                const quint32 stop = r.cushort();
+                if (stop & 0x4000)
+                    r.cushort(); // right or centred
+                p.tabs.append(int(stop & 0x3FFF));
+            }
         }
+        if (bits & 0x0800)
+            p.align = HelpParagraph::Center;
+        else if (bits & 0x0400)
+            p.align = HelpParagraph::Right;
+        return p;
     }
 
-    void readKeywords()
+    void readKeywords(const TopicIndex &index)
     {
         const auto tree = files_.constFind("|KWBTREE");
         if (tree == files_.cend())
             return;
         const QString what = QStringLiteral("повреждён указатель ключевых слов");
         const QByteArray data = need("|KWDATA");
-        QList<std::pair<qint32, int>> starts;
-        for (int i = 0; i < topicOffsets_.size(); ++i)
-            starts.append({topicOffsets_[i], i});
-        std::stable_sort(starts.begin(), starts.end(), [](auto a, auto b) { return a.first < b.first; });
-
         walkBtree(*tree, what, [&](Reader &r) {
             HelpKeyword keyword;
             keyword.text = decode(r.stringz(), doc_.codePage);
@@ -748,12 +867,9 @@ private:
                 damaged(what);
             Reader offsets(data.constData() + at, qsizetype(count) * 4, what);
             for (int i = 0; i < count; ++i) {
-                const qint32 offset = offsets.s32();
-                auto it = std::upper_bound(starts.cbegin(), starts.cend(), offset,
-                                           [](qint32 v, const std::pair<qint32, int> &s) { return v < s.first; });
-                if (offset < 0 || it == starts.cbegin())
+                const int topic = index.topicAt(offsets.s32());
+                if (topic < 0)
                     continue; // bound to a macro, or before any topic
-                const int topic = std::prev(it)->second;
                 if (!keyword.topics.contains(topic))
                     keyword.topics.append(topic);
             }
@@ -761,6 +877,80 @@ private:
                 doc_.keywords.append(keyword);
         });
     }
+
+    // Titles of |TTLBTREE stand in for topic headers that carry none.
+    void readTitles()
+    {
+        const auto tree = files_.constFind("|TTLBTREE");
+        if (tree == files_.cend())
+            return;
+        QHash<qint32, int> byOffset;
+        for (int i = 0; i < topicOffsets_.size(); ++i)
+            byOffset.insert(topicOffsets_[i], i);
+        walkBtree(*tree, QStringLiteral("повреждён список названий разделов"), [&](Reader &r) {
+            const qint32 offset = r.s32();
+            const QByteArray title = r.stringz();
+            const auto it = byOffset.constFind(offset);
+            if (it != byOffset.cend() && doc_.topics[*it].title.isEmpty())
+                doc_.topics[*it].title = decode(title, doc_.codePage);
+        });
+    }
+
+    // |CONTEXT turns the hash of a jump into a topic; |CTXOMAP the map numbers
+    // a program asks for.
+    void readContexts(const TopicIndex &index)
+    {
+        QHash<quint32, int> topics;
+        const auto tree = files_.constFind("|CONTEXT");
+        if (tree != files_.cend())
+            walkBtree(*tree, QStringLiteral("повреждён список переходов |CONTEXT"), [&](Reader &r) {
+                const quint32 hash = r.u32();
+                const int topic = index.topicAt(r.s32());
+                if (topic >= 0)
+                    topics.insert(hash, topic);
+            });
+        for (HelpTopic &t : doc_.topics)
+            for (HelpParagraph &p : t.paragraphs)
+                for (HelpRun &run : p.runs)
+                    if ((run.link.kind == HelpLink::Jump || run.link.kind == HelpLink::Popup) && run.link.file.isEmpty())
+                        run.link.topic = topics.value(run.link.hash, -1);
+
+        const auto map = files_.constFind("|CTXOMAP");
+        if (map != files_.cend()) {
+            Reader r(*map, QStringLiteral("повреждён список номеров разделов |CTXOMAP"));
+            const int count = r.u16();
+            for (int i = 0; i < count; ++i) {
+                const qint32 number = r.s32();
+                const int topic = index.topicAt(r.s32());
+                if (topic >= 0)
+                    doc_.contextNumbers.insert(number, topic);
+            }
+        }
+    }
+
+    void readPictures()
+    {
+        QList<int> numbers(pictureNumbers_.cbegin(), pictureNumbers_.cend());
+        std::sort(numbers.begin(), numbers.end());
+        QHash<int, int> at;
+        for (int number : numbers) {
+            const auto it = files_.constFind("|bm" + QByteArray::number(number));
+            if (it == files_.cend())
+                continue;
+            HelpPicture picture;
+            picture.number = number;
+            if (!decodePicture(*it, picture))
+                ++doc_.skipped;
+            at.insert(number, int(doc_.pictures.size()));
+            doc_.pictures.append(picture);
+        }
+        for (HelpTopic &t : doc_.topics)
+            for (HelpParagraph &p : t.paragraphs)
+                for (HelpRun &run : p.runs)
+                    if (run.picture >= 0)
+                        run.picture = at.value(run.picture, -1);
+    }
+
 };
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "WinHelpWriter.h"
 #include "WinHelpCodec.h"
+#include "WinHelpPicture.h"
 
 #include <QHash>
 #include <QMap>
@@ -40,6 +41,25 @@ void putCULong(QByteArray &b, quint32 v)
         put16(b, int(v << 1));
     else
         put32(b, qint64((v << 1) | 1));
+}
+
+// The signed forms of topic records: the value plus half the unsigned range.
+void putCShort(QByteArray &b, int v)
+{
+    if (v >= -0x40 && v < 0x40) {
+        b.append(char((v + 0x40) << 1));
+    } else {
+        const int w = qBound(0, v + 0x4000, 0x7FFF);
+        b.append(char(((w & 0x7F) << 1) | 1));
+        b.append(char(w >> 7));
+    }
+}
+void putCLong(QByteArray &b, qint32 v)
+{
+    if (v >= -0x4000 && v < 0x4000)
+        put16(b, (v + 0x4000) << 1);
+    else
+        put32(b, qint64((quint32(v + 0x40000000) << 1) | 1));
 }
 
 // One B+ tree leaf entry: the key bytes as an index page repeats them, and the rest.
@@ -328,11 +348,99 @@ struct Link {
     qsizetype size() const { return 21 + data1.size() + stored.size(); }
 };
 
-int fontNumber(const HelpRun &run) { return (run.bold ? 1 : 0) | (run.italic ? 2 : 0); }
+// Fonts the runs need, font 0 being the plain body text.
+class FontTable {
+public:
+    static constexpr int kBodyHalfPoints = 20;
+    FontTable() { number(HelpRun()); }
+    int number(const HelpRun &run)
+    {
+        const Key key{run.bold, run.italic, run.underline, run.halfPoints > 0 ? run.halfPoints : kBodyHalfPoints};
+        const qsizetype at = keys_.indexOf(key);
+        if (at >= 0)
+            return int(at);
+        keys_.append(key);
+        return int(keys_.size() - 1);
+    }
+    // |FONT with one face and the old 11-byte descriptors.
+    QByteArray file() const
+    {
+        QByteArray font;
+        put16(font, 1);
+        put16(font, int(keys_.size()));
+        put16(font, 8);
+        put16(font, 8 + 32);
+        QByteArray face("Arial");
+        face.resize(32, '\0');
+        font += face;
+        for (const Key &k : keys_) {
+            font.append(char((k.bold ? 0x01 : 0) | (k.italic ? 0x02 : 0) | (k.underline ? 0x04 : 0)));
+            font.append(char(k.halfPoints));
+            font.append(char(0x03)); // swiss
+            put16(font, 0);
+            font += QByteArray(3, '\0');
+            font += QByteArray(3, char(0xFF));
+        }
+        return font;
+    }
+private:
+    struct Key {
+        bool bold, italic, underline;
+        int halfPoints;
+        bool operator==(const Key &) const = default;
+    };
+    QList<Key> keys_;
+};
 
-Link displayLink(const HelpParagraph &paragraph, int codePage)
+// Context hashes the writer gives topics; jumps and |CONTEXT agree on them.
+quint32 topicHash(int topic) { return 0x6A09E667u ^ (quint32(topic + 1) * 0x9E3779B1u); }
+
+struct DisplayContext {
+    FontTable &fonts;
+    int codePage;
+    const HelpDocument &doc;
+};
+
+// Paragraph settings in the compilers' bit layout.
+QByteArray paragraphInfo(const HelpParagraph &p)
 {
-    QByteArray commands, text;
+    int bits = 0;
+    const int fields[] = {p.spaceAbove, p.spaceBelow, p.lineSpacing, p.leftIndent, p.rightIndent, p.firstIndent};
+    for (int i = 0; i < 6; ++i)
+        if (fields[i] != 0)
+            bits |= 0x0002 << i;
+    if (p.border)
+        bits |= 0x0100;
+    if (!p.tabs.isEmpty())
+        bits |= 0x0200;
+    if (p.align == HelpParagraph::Right)
+        bits |= 0x0400;
+    else if (p.align == HelpParagraph::Center)
+        bits |= 0x0800;
+    QByteArray out;
+    out.append('\0');
+    out.append(char(0x80));
+    put16(out, 0); // id
+    put16(out, bits);
+    for (int i = 0; i < 6; ++i)
+        if (fields[i] != 0)
+            putCShort(out, fields[i]);
+    if (p.border) {
+        out.append(char(p.border));
+        put16(out, 1);
+    }
+    if (!p.tabs.isEmpty()) {
+        putCShort(out, int(p.tabs.size()));
+        for (int t : p.tabs)
+            putCUShort(out, quint32(t & 0x3FFF));
+    }
+    return out;
+}
+
+// Text and commands of paragraphs that share one paragraph setting (a whole text
+// record, or one table cell); each paragraph ends with 0x82.
+void writeParagraphs(const QList<HelpParagraph> &paragraphs, DisplayContext &cx, QByteArray &commands, QByteArray &text)
+{
     QByteArray pending;
     auto flush = [&](int command) {
         text += pending;
@@ -341,41 +449,209 @@ Link displayLink(const HelpParagraph &paragraph, int codePage)
         commands.append(char(command));
     };
     int font = 0;
-    for (const HelpRun &run : paragraph.runs) {
-        if (fontNumber(run) != font) {
-            flush(0x80);
-            font = fontNumber(run);
-            put16(commands, font);
-        }
-        for (QChar c : run.text) {
-            if (c == u'\n') {
-                flush(0x81);
-            } else if (c == u'\t') {
-                flush(0x83);
-            } else {
-                pending += encode(QString(c), codePage);
+    HelpLink link;
+    auto endLink = [&]() {
+        if (link.kind != HelpLink::None)
+            flush(0x89);
+        link = HelpLink();
+    };
+    for (const HelpParagraph &paragraph : paragraphs) {
+        for (const HelpRun &run : paragraph.runs) {
+            if (run.link != link) {
+                endLink();
+                if (run.link.kind == HelpLink::Macro) {
+                    flush(0xC8);
+                    const QByteArray macro = encode(run.link.macro, cx.codePage) + QByteArray(1, '\0');
+                    put16(commands, int(macro.size()));
+                    commands += macro;
+                } else if (run.link.kind != HelpLink::None && run.link.file.isEmpty()) {
+                    flush(run.link.kind == HelpLink::Jump ? 0xE3 : 0xE2);
+                    put32(commands, run.link.topic >= 0 ? topicHash(run.link.topic) : run.link.hash);
+                } else if (run.link.kind != HelpLink::None) {
+                    flush(run.link.kind == HelpLink::Jump ? 0xEB : 0xEA);
+                    QByteArray x;
+                    x.append(char(run.link.window.isEmpty() ? 4 : 6));
+                    put32(x, run.link.hash);
+                    x += encode(run.link.file, cx.codePage) + QByteArray(1, '\0');
+                    if (!run.link.window.isEmpty())
+                        x += encode(run.link.window, cx.codePage) + QByteArray(1, '\0');
+                    put16(commands, int(x.size()));
+                    commands += x;
+                }
+                link = run.link;
+            }
+            const int wanted = cx.fonts.number(run);
+            if (wanted != font) {
+                flush(0x80);
+                font = wanted;
+                put16(commands, font);
+            }
+            if (run.picture >= 0 && run.picture < cx.doc.pictures.size()) {
+                flush(0x86); // as a character of the line
+                commands.append(char(0x03));
+                putCLong(commands, 4);
+                put16(commands, 0);
+                put16(commands, cx.doc.pictures[run.picture].number);
+            }
+            for (QChar c : run.text) {
+                if (c == u'\n')
+                    flush(0x81);
+                else if (c == u'\t')
+                    flush(0x83);
+                else if (c == QChar(0x00A0))
+                    flush(0x8B);
+                else if (c == QChar(0x2011))
+                    flush(0x8C);
+                else
+                    pending += encode(QString(c), cx.codePage);
             }
         }
+        endLink();
+        flush(0x82);
     }
     if (font != 0) {
         flush(0x80);
         put16(commands, 0);
     }
-    flush(0x82);
-    flush(0xFF);
+}
 
+Link displayLink(const QList<HelpParagraph> &paragraphs, DisplayContext &cx)
+{
+    QByteArray commands, text;
     Link link;
-    link.type = 0x20;
-    putCULong(link.data1, quint32(text.size()));
+    const bool table = paragraphs.first().row >= 0;
+    if (!table) {
+        commands += paragraphInfo(paragraphs.first());
+        writeParagraphs(paragraphs, cx, commands, text);
+        text.append('\0');
+        commands.append(char(0xFF));
+        link.type = 0x20;
+    } else {
+        int columns = 0;
+        for (const HelpParagraph &p : paragraphs)
+            columns = qMax(columns, p.column + 1);
+        columns = qBound(1, columns, 32);
+        QByteArray head;
+        head.append(char(columns));
+        head.append('\0'); // table type 0: a minimum width follows
+        put16(head, 0);
+        for (int c = 0; c < columns; ++c) {
+            put16(head, 0);    // gap
+            put16(head, 1000); // width
+        }
+        commands += head;
+        for (qsizetype i = 0; i < paragraphs.size();) {
+            qsizetype end = i + 1;
+            while (end < paragraphs.size() && paragraphs[end].column == paragraphs[i].column)
+                ++end;
+            put16(commands, qBound(0, paragraphs[i].column, columns - 1));
+            put16(commands, 0);
+            commands.append('\0');
+            commands += paragraphInfo(paragraphs[i]);
+            writeParagraphs(paragraphs.mid(i, end - i), cx, commands, text);
+            text.append('\0');
+            commands.append(char(0xFF));
+            i = end;
+        }
+        put16(commands, -1);
+        link.type = 0x23;
+    }
+    putCLong(link.data1, qint32(qMin<qsizetype>(text.size(), 0x3FFFFFFF)));
     putCUShort(link.data1, quint32(qMin<qsizetype>(text.size(), 0x7FFF)));
-    link.data1.append('\0');
-    link.data1.append(char(0x80));
-    put16(link.data1, 0); // id
-    put16(link.data1, 0); // no paragraph settings follow
     link.data1 += commands;
     link.text = text;
     link.characters = int(text.size());
     return link;
+}
+
+// A |bmN container holding one picture, packed as the compilers pack it.
+QByteArray pictureFile(const HelpPicture &picture, int packing)
+{
+    QByteArray body;
+    body.append(char(picture.metafile ? 8 : 6));
+    body.append(char(packing));
+    QByteArray data;
+    if (picture.metafile) {
+        putCUShort(body, 8); // anisotropic
+        put16(body, picture.width);
+        put16(body, picture.height);
+        data = QByteArray(16, '\0'); // no drawing records: the viewer shows only a frame
+        putCULong(body, quint32(data.size()));
+    } else {
+        // Our own .bmp layout: 14 + 40 bytes of headers, then the palette and the rows.
+        const QByteArray &bmp = picture.bmp;
+        auto le = [&](qsizetype at, int n) {
+            quint32 v = 0;
+            for (int i = n - 1; i >= 0; --i)
+                v = (v << 8) | (at + i < bmp.size() ? static_cast<unsigned char>(bmp[at + i]) : 0u);
+            return v;
+        };
+        const quint32 bitsAt = le(10, 4);
+        const int bitCount = int(le(28, 2));
+        const quint32 colors = le(46, 4);
+        putCULong(body, 96);
+        putCULong(body, 96);
+        putCUShort(body, 1);
+        putCUShort(body, quint32(bitCount));
+        putCULong(body, quint32(picture.width));
+        putCULong(body, quint32(picture.height));
+        putCULong(body, colors);
+        putCULong(body, 0);
+        data = bmp.mid(bitsAt);
+        QByteArray palette = bmp.mid(54, qsizetype(colors) * 4);
+        // The sizes and offsets follow, then the palette, then the packed rows.
+        QByteArray packed = data;
+        if (packing == 1 || packing == 3) {
+            QByteArray runs;
+            for (qsizetype i = 0; i < packed.size();) {
+                qsizetype same = 1;
+                while (i + same < packed.size() && same < 0x7F && packed[i + same] == packed[i])
+                    ++same;
+                if (same >= 3) {
+                    runs.append(char(same));
+                    runs.append(packed[i]);
+                    i += same;
+                } else {
+                    const qsizetype n = qMin<qsizetype>(0x7F, packed.size() - i);
+                    qsizetype take = 0;
+                    while (take < n && !(i + take + 2 < packed.size() && packed[i + take] == packed[i + take + 1]
+                                         && packed[i + take] == packed[i + take + 2]))
+                        ++take;
+                    take = qMax<qsizetype>(take, 1);
+                    runs.append(char(0x80 | take));
+                    runs.append(packed.constData() + i, take);
+                    i += take;
+                }
+            }
+            packed = runs;
+        }
+        if (packing == 2 || packing == 3)
+            packed = lz77Compress(packed);
+        QByteArray tail;
+        putCULong(tail, quint32(packed.size()));
+        putCULong(tail, 0);
+        const qsizetype dataAt = body.size() + tail.size() + 8 + palette.size();
+        put32(tail, dataAt);
+        put32(tail, 0);
+        body += tail;
+        body += palette;
+        body += packed;
+        QByteArray out;
+        put16(out, 0x506C);
+        put16(out, 1);
+        put32(out, 8);
+        return out + body;
+    }
+    putCULong(body, quint32(data.size()));
+    putCULong(body, 0);
+    put32(body, body.size() + 8);
+    put32(body, 0);
+    body += data;
+    QByteArray out;
+    put16(out, 0x506C);
+    put16(out, 1);
+    put32(out, 8);
+    return out + body;
 }
 
 class TopicWriter {
@@ -553,6 +829,8 @@ QByteArray writeWinHelp(const HelpDocument &doc, const WinHelpWriteOptions &opti
 
     // Topic records, with a closing empty header the way help compilers end |TOPIC.
     QList<Link> links;
+    FontTable fonts;
+    DisplayContext cx{fonts, cp, doc};
     for (int t = 0; t <= doc.topics.size(); ++t) {
         Link header;
         header.type = 0x02;
@@ -561,12 +839,20 @@ QByteArray writeWinHelp(const HelpDocument &doc, const WinHelpWriteOptions &opti
         if (t < doc.topics.size())
             header.text = encode(doc.topics[t].title, cp);
         links.append(header);
-        if (t < doc.topics.size())
-            for (const HelpParagraph &p : doc.topics[t].paragraphs) {
-                Link l = displayLink(p, cp);
-                l.topic = t;
-                links.append(l);
-            }
+        if (t >= doc.topics.size())
+            continue;
+        // One text record per paragraph, one table record per row.
+        const QList<HelpParagraph> &paragraphs = doc.topics[t].paragraphs;
+        for (qsizetype i = 0; i < paragraphs.size();) {
+            qsizetype end = i + 1;
+            if (paragraphs[i].row >= 0)
+                while (end < paragraphs.size() && paragraphs[end].row == paragraphs[i].row)
+                    ++end;
+            Link l = displayLink(paragraphs.mid(i, end - i), cx);
+            l.topic = t;
+            links.append(l);
+            i = end;
+        }
     }
     QList<QByteArray> texts;
     for (const Link &l : links)
@@ -597,7 +883,7 @@ QByteArray writeWinHelp(const HelpDocument &doc, const WinHelpWriteOptions &opti
     record(1, encode(doc.title, cp) + QByteArray(1, '\0'));
     {
         QByteArray contents;
-        put32(contents, topicOffsets.value(0));
+        put32(contents, topicOffsets.value(qMax(0, doc.contents)));
         record(3, contents);
     }
     if (options.minor > 21) {
@@ -614,23 +900,7 @@ QByteArray writeWinHelp(const HelpDocument &doc, const WinHelpWriteOptions &opti
     }
     files.insert("|SYSTEM", system);
 
-    QByteArray font;
-    put16(font, 1);
-    put16(font, 4);
-    put16(font, 8);
-    put16(font, 8 + 32);
-    QByteArray face("Arial");
-    face.resize(32, '\0');
-    font += face;
-    for (int f = 0; f < 4; ++f) {
-        font.append(char(f));      // bold, italic bits
-        font.append(char(20));     // 10 pt
-        font.append(char(0x03));   // swiss
-        put16(font, 0);
-        font += QByteArray(3, '\0');
-        font += QByteArray(3, char(0xFF));
-    }
-    files.insert("|FONT", font);
+    files.insert("|FONT", fonts.file());
 
     QList<HelpKeyword> keywords = doc.keywords;
     std::stable_sort(keywords.begin(), keywords.end(), [](const HelpKeyword &a, const HelpKeyword &b) {
@@ -666,6 +936,32 @@ QByteArray writeWinHelp(const HelpDocument &doc, const WinHelpWriteOptions &opti
         titles.append(e);
     }
     files.insert("|TTLBTREE", buildBtree(titles, 2048, "Lz", 0x0002));
+
+    // Jumps name topics by hash; the compilers keep the hashes in signed order.
+    QList<std::pair<qint32, qint32>> contexts;
+    for (int t = 0; t < doc.topics.size(); ++t)
+        contexts.append({qint32(topicHash(t)), topicOffsets[t]});
+    std::sort(contexts.begin(), contexts.end());
+    QList<TreeEntry> contextEntries;
+    for (const auto &c : contexts) {
+        TreeEntry e;
+        put32(e.key, c.first);
+        put32(e.value, c.second);
+        contextEntries.append(e);
+    }
+    if (!contextEntries.isEmpty())
+        files.insert("|CONTEXT", buildBtree(contextEntries, 2048, "L4", 0x0002));
+    if (!doc.contextNumbers.isEmpty()) {
+        QByteArray map;
+        put16(map, int(doc.contextNumbers.size()));
+        for (auto it = doc.contextNumbers.cbegin(); it != doc.contextNumbers.cend(); ++it) {
+            put32(map, it.key());
+            put32(map, topicOffsets.value(it.value()));
+        }
+        files.insert("|CTXOMAP", map);
+    }
+    for (const HelpPicture &picture : doc.pictures)
+        files.insert("|bm" + QByteArray::number(picture.number), pictureFile(picture, options.picturePacking));
     const auto phraseFiles = phrases.files(options.minor > 16);
     for (auto it = phraseFiles.cbegin(); it != phraseFiles.cend(); ++it)
         files.insert(it.key(), it.value());

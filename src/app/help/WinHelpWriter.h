@@ -12,11 +12,15 @@ struct WinHelpWriteOptions {
     enum class Phrases { None, Old, Hall } phrases = Phrases::None;
     bool charsetRecord = true; // |SYSTEM CHARSET record (4.0 only)
     bool lcidRecord = true;    // |SYSTEM LCID record (4.0 only)
+    int picturePacking = 2;    // |bmN bitmaps: 0 none, 1 run lengths, 2 LZ77, 3 both
 };
 
 // Keywords are stored sorted without regard to case, as WinHelp looks them up; a
 // keyword's topic indexes refer to doc.topics. Text is encoded in doc.codePage
-// (1251, else 1252). No |CONTEXT is written: our viewer opens at the index.
+// (1251, else 1252). Paragraphs are written as the compilers write them: one
+// text record each, or one table record per row (paragraphs sharing a row);
+// all paragraphs of a table cell take the first one's settings. Each topic gets
+// a context hash of the writer's own in |CONTEXT, which its jumps use.
 QByteArray writeWinHelp(const HelpDocument &doc, const WinHelpWriteOptions &options = {});
 
 } // namespace help

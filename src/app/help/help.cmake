@@ -9,7 +9,8 @@ add_executable(etextbook-hlpc
   ${ETEXTBOOK_HELP_DIR}/HelpSource.cpp
   ${ETEXTBOOK_HELP_DIR}/WinHelpWriter.cpp
   ${ETEXTBOOK_HELP_DIR}/WinHelpFile.cpp
-  ${ETEXTBOOK_HELP_DIR}/WinHelpCodec.cpp)
+  ${ETEXTBOOK_HELP_DIR}/WinHelpCodec.cpp
+  ${ETEXTBOOK_HELP_DIR}/WinHelpPicture.cpp)
 target_include_directories(etextbook-hlpc PRIVATE ${CMAKE_SOURCE_DIR}/src)
 target_link_libraries(etextbook-hlpc PRIVATE Qt6::Core)
 set_target_properties(etextbook-hlpc PROPERTIES AUTOMOC OFF AUTORCC OFF)
