@@ -60,6 +60,17 @@ Connection::~Connection() { close(); }
 
 void Connection::open(const QString &path)
 {
+    try {
+        openFile(path);
+        openFailure_ = 0;
+    } catch (const AppError &e) {
+        openFailure_ = e.code() ? e.code() : -1;
+        throw;
+    }
+}
+
+void Connection::openFile(const QString &path)
+{
     close();
     const QString file = path.isEmpty() ? QDir::current().absoluteFilePath(QString::fromLatin1(kFileName))
                                         : QFileInfo(path).absoluteFilePath();
@@ -130,9 +141,16 @@ bool Connection::isOpen() const
 
 QSqlDatabase Connection::database() const
 {
-    if (!isOpen())
-        throw AppError(QStringLiteral("Нет соединения с базой данных: файл db.mdb не открыт. Закройте программу, "
-                                      "проверьте файл db.mdb в папке курса и запустите программу снова"));
+    if (!isOpen()) {
+        // Seen at start-up, right after the box that said why the file did not
+        // open; the program ends after it.
+        if (openFailure_ == 5 || openFailure_ == 6)
+            throw AppError(QStringLiteral("Нет соединения с базой данных: файл db.mdb был занят другой программой. "
+                                          "Запустите учебник снова, когда она освободит файл"),
+                           openFailure_);
+        throw AppError(QStringLiteral("Нет соединения с базой данных: файл db.mdb не открыт. Проверьте файл db.mdb "
+                                      "в папке курса и запустите учебник снова"));
+    }
     return QSqlDatabase::database(name_, false);
 }
 
@@ -174,6 +192,31 @@ void Connection::transaction(const std::function<void()> &body)
         }
         throw;
     }
+}
+
+void Connection::readTransaction(const std::function<void()> &body)
+{
+    if (txDepth_ > 0) {
+        body();
+        return;
+    }
+    // A deferred transaction takes the shared lock at its first read and keeps it
+    // to the end, so a writer cannot commit in between.
+    execInternal(QStringLiteral("BEGIN"));
+    txDepth_ = 1;
+    try {
+        body();
+    } catch (...) {
+        txDepth_ = 0;
+        try {
+            execInternal(QStringLiteral("ROLLBACK"));
+        } catch (...) {
+            // Nothing was written; the original error matters.
+        }
+        throw;
+    }
+    txDepth_ = 0;
+    execInternal(QStringLiteral("COMMIT"));
 }
 
 } // namespace data

@@ -33,16 +33,25 @@ public:
     // Runs body inside BEGIN IMMEDIATE … COMMIT; rolls back and rethrows on error.
     // Nested calls join the outer transaction.
     void transaction(const std::function<void()> &body);
+    // Runs a group of reads inside one read transaction, so that they all see one
+    // state of the file: reads that pair rows by position need it. Another copy's
+    // write waits until the group is done; nothing stays locked afterwards. Inside
+    // a write transaction the reads simply join it.
+    void readTransaction(const std::function<void()> &body);
     bool inTransaction() const { return txDepth_ > 0; }
 
     // Executes one internal statement (pragmas, transaction control). Throws AppError.
     void execInternal(const QString &sql);
 
 private:
+    void openFile(const QString &path);
+
     QString name_;
     QString path_;
     int busyTimeoutMs_ = kDefaultBusyTimeoutMs;
     int txDepth_ = 0;
+    // The engine's code of the last failed open, 0 when none failed.
+    int openFailure_ = 0;
 };
 
 // Checks what lies at path before the engine sees it; throws AppError with the

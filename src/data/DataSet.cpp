@@ -136,6 +136,9 @@ void DataSet::setFiltered(bool on)
 
 bool DataSet::Locate(const QString &field, const QVariant &value)
 {
+    if (!Active())
+        throw AppError(QStringLiteral("Записи не удалось прочитать из базы данных, искать пока не в чем. "
+                                      "Повторите действие ещё раз"));
     const int col = query_.fieldIndex(field);
     if (col < 0)
         throw AppError(QStringLiteral("В таблице нет поля «%1»").arg(field));
@@ -275,6 +278,7 @@ void DataSet::writeRow()
     const QVector<QVariant> &old = rows_.at(visible_.at(cur_));
     QStringList cols;
     QVector<QVariant> vals;
+    QVector<int> edited; // the columns of cols, by index
     for (int c = 0; c < query_.fieldCount(); ++c) {
         if (c == key)
             continue;
@@ -286,6 +290,7 @@ void DataSet::writeRow()
         }
         cols << query_.fieldNames().at(c);
         vals << buffer_.at(c);
+        edited << c;
     }
     auto quoted = [](const QString &id) { return QLatin1Char('"') + QString(id).replace(u'"', QStringLiteral("\"\"")) + QLatin1Char('"'); };
     write_.clearSQL();
@@ -328,23 +333,40 @@ void DataSet::writeRow()
         QStringList sets;
         for (int i = 0; i < cols.size(); ++i)
             sets << QStringLiteral("%1=:v%2").arg(quoted(cols.at(i))).arg(i + 1);
+        // Optimistic check: each edited column must still hold what was read, or
+        // another copy changed it meanwhile and this change would overwrite it.
+        QStringList checks{QStringLiteral("%1=:k").arg(quoted(keyField_))};
+        for (int i = 0; i < cols.size(); ++i)
+            checks << QStringLiteral("%1 IS :o%2").arg(quoted(cols.at(i))).arg(i + 1);
         write_.addLine(QStringLiteral("update %1 set %2").arg(quoted(table_), sets.join(QLatin1Char(','))));
-        write_.addLine(QStringLiteral("where %1=:k").arg(quoted(keyField_)));
-        for (int i = 0; i < vals.size(); ++i)
+        write_.addLine(QStringLiteral("where ") + checks.join(QStringLiteral(" and ")));
+        for (int i = 0; i < vals.size(); ++i) {
             write_.setParameter(QStringLiteral("v%1").arg(i + 1), vals.at(i));
+            write_.setParameter(QStringLiteral("o%1").arg(i + 1), old.at(edited.at(i)));
+        }
         write_.setParameter(QStringLiteral("k"), old.at(key));
         query_.connection().transaction([&] {
             write_.ExecSQL();
-            // No lock is held while a row is edited, so another copy of the program
-            // may have deleted it meanwhile; the change must not vanish unnoticed.
             Query changed(query_.connection());
             changed.addLine(QStringLiteral("select changes()"));
             changed.Open();
-            if (changed.RecordCount() == 1 && changed.fieldValue(0).toInt() == 0)
+            if (changed.RecordCount() != 1 || changed.fieldValue(0).toInt() != 0)
+                return;
+            // No lock is held while a row is edited: another copy of the program
+            // may have deleted the row or changed what was edited here.
+            Query still(query_.connection());
+            still.addLine(QStringLiteral("select count(*) from %1 where %2=:k").arg(quoted(table_), quoted(keyField_)));
+            still.setParameter(QStringLiteral("k"), old.at(key));
+            still.Open();
+            if (still.RecordCount() == 1 && still.fieldValue(0).toInt() == 0)
                 throw AppError(QStringLiteral("Изменения не сохранены: этой записи больше нет в таблице «%1», "
                                               "её удалили в другой копии программы. Отмените изменения и "
                                               "обновите данные")
                                    .arg(table_));
+            throw AppError(QStringLiteral("Изменения не сохранены: эту запись таблицы «%1» уже изменили в другой "
+                                          "копии программы, и её изменения пропали бы. Отмените свои изменения, "
+                                          "обновите данные и внесите их снова")
+                               .arg(table_));
         });
     }
 }

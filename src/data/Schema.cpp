@@ -12,24 +12,27 @@ namespace schema {
 QStringList createStatements()
 {
     const QString lim = QString::number(kTextFieldLimit);
+    // AUTOINCREMENT: a key is never handed out again, not even the key of the last
+    // row deleted. Without it a copy of the program that still shows a deleted row
+    // would write its change, or its delete, into the new row that took its key.
     return {
         QStringLiteral("CREATE TABLE БДТест ("
-                       "Код INTEGER PRIMARY KEY, "
+                       "Код INTEGER PRIMARY KEY AUTOINCREMENT, "
                        "Вопрос TEXT, Ответ1 TEXT, Ответ2 TEXT, Ответ3 TEXT, Ответ4 TEXT, Ответ5 TEXT, "
                        "ОтветПр INTEGER CHECK (ОтветПр IS NULL OR typeof(ОтветПр) = 'integer'))"),
         QStringLiteral("CREATE TABLE Пользователи ("
-                       "Код INTEGER PRIMARY KEY, "
+                       "Код INTEGER PRIMARY KEY AUTOINCREMENT, "
                        "Логин TEXT CHECK (length(Логин) <= %1), "
                        "Пароль TEXT CHECK (length(Пароль) <= %1), "
                        "Группа TEXT CHECK (length(Группа) <= %1))").arg(lim),
         QStringLiteral("CREATE TABLE Тесты ("
-                       "Код INTEGER PRIMARY KEY, "
+                       "Код INTEGER PRIMARY KEY AUTOINCREMENT, "
                        "Пользователь TEXT, "
                        "Верно INTEGER CHECK (Верно IS NULL OR Верно BETWEEN 0 AND 255), "
                        "Дата TEXT DEFAULT (datetime('now', 'localtime')))"),
-        QStringLiteral("CREATE TABLE Лекции (Код INTEGER PRIMARY KEY, НазваниеЛекции TEXT, АдресЛекции TEXT)"),
-        QStringLiteral("CREATE TABLE Лабы (Код INTEGER PRIMARY KEY, НазваниеЛабы TEXT, АдресЛабы TEXT)"),
-        QStringLiteral("CREATE TABLE Видео (Код INTEGER PRIMARY KEY, НазваниеВидео TEXT, АдресВидео TEXT)"),
+        QStringLiteral("CREATE TABLE Лекции (Код INTEGER PRIMARY KEY AUTOINCREMENT, НазваниеЛекции TEXT, АдресЛекции TEXT)"),
+        QStringLiteral("CREATE TABLE Лабы (Код INTEGER PRIMARY KEY AUTOINCREMENT, НазваниеЛабы TEXT, АдресЛабы TEXT)"),
+        QStringLiteral("CREATE TABLE Видео (Код INTEGER PRIMARY KEY AUTOINCREMENT, НазваниеВидео TEXT, АдресВидео TEXT)"),
     };
 }
 

@@ -3,9 +3,11 @@
 #include "TestSupport.h"
 #include "common/Errors.h"
 #include "data/Connection.h"
+#include "data/DataSet.h"
 #include "data/EngineErrors.h"
 #include "data/Like.h"
 #include "data/Query.h"
+#include "data/Schema.h"
 
 #include <QApplication>
 #include <QFile>
@@ -27,6 +29,11 @@ private slots:
     void equalsStaysExact();
     void recordCountAndWalk();
     void openResultHoldsNoLock();
+    void keysAreNeverReused();
+    void courseFileOfAnEarlierBuildKeepsWorking();
+    void postDoesNotOverwriteAnotherCopysChange_data();
+    void postDoesNotOverwriteAnotherCopysChange();
+    void readTransactionSeesOneSnapshot();
     void fileChecks_data();
     void fileChecks();
     void connectionNeverCreatesTheFile();
@@ -208,6 +215,208 @@ void TestData::openResultHoldsNoLock()
     QCOMPARE(q.RecordCount(), 201); // the open result is a snapshot
 }
 
+namespace {
+
+// One copy of the program's question editor: its own connection and data set.
+struct EditorCopy {
+    data::Connection connection;
+    data::DataSet set{connection};
+    EditorCopy()
+    {
+        connection.open();
+        set.setUpdateTable(QStringLiteral("БДТест"), QStringLiteral("Код"));
+        set.query().addLine(QStringLiteral("select * from БДТест"));
+        set.Open();
+    }
+    int column(const char *name) const { return set.fieldIndex(QString::fromUtf8(name)); }
+};
+
+void addQuestions(CourseDir &course, int n)
+{
+    for (int i = 1; i <= n; ++i)
+        course.addQuestion(QStringLiteral("Вопрос %1").arg(i), {"a", "b", "c", "d", QString()}, 1);
+}
+
+} // namespace
+
+void TestData::keysAreNeverReused()
+{
+    CourseDir course;
+    QCOMPARE(course.rows(QStringLiteral("select count(*) from sqlite_master where type = 'table' and "
+                                        "sql like '%AUTOINCREMENT%'")).value(0).value(0).toInt(),
+             6);
+    addQuestions(course, 3);
+    EditorCopy a;
+    EditorCopy b;
+    const qint64 lastKey = course.rows(QStringLiteral("select max(Код) from БДТест")).value(0).value(0).toLongLong();
+
+    // Copy A has the last question in editing while copy B deletes it and adds one.
+    a.set.Last();
+    a.set.setFieldValue(a.column("Вопрос"), QStringLiteral("правка копии A"));
+    b.set.Last();
+    b.set.Delete();
+    b.set.Append();
+    b.set.setFieldValue(b.column("Вопрос"), QStringLiteral("новый вопрос копии B"));
+    b.set.Post();
+    const qint64 newKey = course.rows(QStringLiteral("select max(Код) from БДТест")).value(0).value(0).toLongLong();
+    QVERIFY2(newKey > lastKey, qPrintable(QStringLiteral("key %1 handed out again").arg(newKey)));
+
+    // A's change and A's delete find their row gone; B's new row is left alone.
+    QVERIFY_THROWS_EXCEPTION(AppError, a.set.Post());
+    QCOMPARE(a.set.state(), data::DataSet::State::Edit);
+    a.set.Cancel();
+    a.set.Delete();
+    QCOMPARE(course.rows(QStringLiteral("select Вопрос from БДТест where Код = ?"), {newKey}).value(0).value(0),
+             QVariant(QStringLiteral("новый вопрос копии B")));
+    QCOMPARE(course.count(QStringLiteral("БДТест")), 3);
+}
+
+void TestData::courseFileOfAnEarlierBuildKeepsWorking()
+{
+    // Earlier builds declared the keys without AUTOINCREMENT.
+    CourseDir course(QString(), false);
+    {
+        const QString name = QStringLiteral("old-build");
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+            db.setDatabaseName(course.dbPath());
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            for (QString stmt : schema::createStatements()) {
+                stmt.replace(QStringLiteral(" AUTOINCREMENT"), QString());
+                QVERIFY2(q.exec(stmt), qPrintable(q.lastError().text()));
+            }
+            QVERIFY(q.exec(QStringLiteral("insert into Пользователи(Логин, Пароль, Группа) values ('Admin', 'admin', '')")));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(name);
+    }
+    QCOMPARE(course.rows(QStringLiteral("select count(*) from sqlite_master where sql like '%AUTOINCREMENT%'"))
+                 .value(0).value(0).toInt(),
+             0);
+    addQuestions(course, 2);
+    EditorCopy a;
+    a.set.Append();
+    a.set.setFieldValue(a.column("Вопрос"), QStringLiteral("третий"));
+    a.set.Post();
+    a.set.First();
+    a.set.setFieldValue(a.column("Ответ1"), QStringLiteral("правка"));
+    a.set.Post();
+    a.set.Last();
+    a.set.Delete();
+    data::Query insert(a.connection);
+    insert.addLine(QStringLiteral("Insert into Тесты(Пользователь,Верно)"));
+    insert.addLine(QStringLiteral("values(:a1,:a2)"));
+    insert.setParameter(QStringLiteral("a1"), QStringLiteral("Admin"));
+    insert.setParameter(QStringLiteral("a2"), QVariant::fromValue<quint8>(7));
+    insert.ExecSQL();
+    QCOMPARE(course.rows(QStringLiteral("select Вопрос, Ответ1 from БДТест order by Код")),
+             (QList<QVariantList>{{QStringLiteral("Вопрос 1"), QStringLiteral("правка")},
+                                  {QStringLiteral("Вопрос 2"), QStringLiteral("a")}}));
+    QCOMPARE(course.count(QStringLiteral("Тесты")), 1);
+}
+
+void TestData::postDoesNotOverwriteAnotherCopysChange_data()
+{
+    QTest::addColumn<QString>("otherColumn"); // changed by the other copy meanwhile
+    QTest::addColumn<QVariant>("otherValue");
+    QTest::addColumn<QString>("myColumn");    // changed here
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("same column") << "Вопрос" << QVariant(QStringLiteral("чужая правка")) << "Вопрос" << true;
+    QTest::newRow("same column, was null") << "Ответ5" << QVariant(QStringLiteral("чужая правка")) << "Ответ5"
+                                           << true;
+    QTest::newRow("same column, now null") << "Ответ1" << QVariant() << "Ответ1" << true;
+    QTest::newRow("same number column") << "ОтветПр" << QVariant(4) << "ОтветПр" << true;
+    QTest::newRow("another column") << "Ответ1" << QVariant(QStringLiteral("чужая правка")) << "Вопрос" << false;
+    QTest::newRow("written back unchanged") << "Вопрос" << QVariant(QStringLiteral("Вопрос 2")) << "Вопрос"
+                                            << false;
+}
+
+void TestData::postDoesNotOverwriteAnotherCopysChange()
+{
+    QFETCH(QString, otherColumn);
+    QFETCH(QVariant, otherValue);
+    QFETCH(QString, myColumn);
+    QFETCH(bool, refused);
+    CourseDir course;
+    addQuestions(course, 3);
+    EditorCopy a;
+    a.set.Next();
+    const qint64 key = a.set.fieldValue(a.column("Код")).toLongLong();
+    course.exec(QStringLiteral("update БДТест set %1 = ? where Код = ?").arg(otherColumn), {otherValue, key});
+
+    const QVariant mine = myColumn == QLatin1String("ОтветПр") ? QVariant(2) : QVariant(QStringLiteral("моя правка"));
+    a.set.setFieldValue(a.set.fieldIndex(myColumn), mine);
+    if (!refused) {
+        a.set.Post();
+        QCOMPARE(course.rows(QStringLiteral("select %1, %2 from БДТест where Код = ?").arg(otherColumn, myColumn),
+                             {key}).value(0),
+                 otherColumn == myColumn ? (QVariantList{mine, mine}) : (QVariantList{otherValue, mine}));
+        return;
+    }
+    try {
+        a.set.Post();
+        QFAIL("another copy's change was overwritten");
+    } catch (const AppError &e) {
+        QVERIFY2(e.text().contains(QStringLiteral("другой копии программы")), qPrintable(e.text()));
+    }
+    // The row stays in editing with what was typed; the file keeps the other change.
+    QCOMPARE(a.set.state(), data::DataSet::State::Edit);
+    QCOMPARE(a.set.fieldValue(a.set.fieldIndex(myColumn)), mine);
+    const QVariant stored = course.rows(QStringLiteral("select %1 from БДТест where Код = ?").arg(myColumn), {key})
+                                .value(0).value(0);
+    QCOMPARE(stored.isNull(), otherValue.isNull());
+    if (!otherValue.isNull())
+        QCOMPARE(stored.toString(), otherValue.toString());
+    // Once read again, the same change goes through.
+    a.set.Cancel();
+    a.set.Refresh();
+    a.set.setFieldValue(a.set.fieldIndex(myColumn), mine);
+    a.set.Post();
+    QCOMPARE(course.rows(QStringLiteral("select %1 from БДТест where Код = ?").arg(myColumn), {key})
+                 .value(0).value(0).toString(),
+             mine.toString());
+}
+
+// Reads that pair rows by position must see one state of the file, and keep no
+// lock once they are done.
+void TestData::readTransactionSeesOneSnapshot()
+{
+    CourseDir course;
+    addQuestions(course, 3);
+    data::Connection reader;
+    reader.open();
+    data::Connection writer;
+    writer.open();
+    writer.setBusyTimeout(100);
+    auto write = [&writer] {
+        data::Query w(writer);
+        w.addLine(QStringLiteral("delete from БДТест where Вопрос = 'Вопрос 1'"));
+        w.ExecSQL();
+    };
+    data::Query first(reader), second(reader);
+    first.addLine(QStringLiteral("select Вопрос from БДТест"));
+    second.addLine(QStringLiteral("select Ответ1 from БДТест"));
+    bool refused = false;
+    reader.readTransaction([&] {
+        first.Open();
+        try {
+            write();
+        } catch (const AppError &) {
+            refused = true;
+        }
+        second.Open();
+    });
+    QVERIFY2(refused, "another copy wrote between two reads of one group");
+    QCOMPARE(first.RecordCount(), second.RecordCount());
+    // Nothing stays locked: the same write goes through at once afterwards.
+    write();
+    QCOMPARE(course.count(QStringLiteral("БДТест")), 2);
+    // Inside a write transaction the reads simply join it.
+    reader.transaction([&] { reader.readTransaction([&] { first.Open(); }); });
+    QCOMPARE(first.RecordCount(), 2);
+}
+
 void TestData::fileChecks_data()
 {
     QTest::addColumn<QByteArray>("content");
@@ -218,8 +427,9 @@ void TestData::fileChecks_data()
     QTest::newRow("empty") << QByteArray("") << false << "пуст";
     QTest::newRow("random") << QByteArray("\x13\x37 random bytes that are no database at all", 44) << false
                             << "не является базой данных";
-    QFile jet(QStringLiteral(ETEXTBOOK_SOURCE_DIR "/tests/fixtures/access/testUnicodeCompV2003.mdb"));
-    QByteArray access = jet.open(QIODevice::ReadOnly) ? jet.readAll() : QByteArray("\0\1\0\0Standard Jet DB\0", 20);
+    // A file Access itself wrote, not a header made up to match the check.
+    const QByteArray access = readFixture(QStringLiteral("access/testUnicodeCompV2003.mdb"));
+    QVERIFY2(!access.isEmpty(), qPrintable(fixturePath(QStringLiteral("access/testUnicodeCompV2003.mdb"))));
     QTest::newRow("access") << access << false << "Microsoft Access";
 }
 

@@ -441,6 +441,10 @@ void TstImport::copy()
     const course::CopyCounts counts = course::copyOldCourse(oldCourse, db);
 
     QCOMPARE(selectRendered(db, select), expected);
+    // A converted course never hands a deleted row's key to a new row either.
+    QCOMPARE(selectRendered(db, QStringLiteral("select count(*) from sqlite_master where type = 'table' and "
+                                               "sql like '%Код INTEGER PRIMARY KEY AUTOINCREMENT%'")),
+             QStringList{QStringLiteral("#6")});
     QCOMPARE(counts.answerNotNumber, answerNulls);
     QCOMPARE(counts.scoreNotNumber, scoreNulls);
     const QList<schema::TableColumns> &tables = schema::requiredTables();
