@@ -1,7 +1,9 @@
 #include "Unit3.h"
 #include "SignIn.h"
+#include "SignInGate.h"
 #include "app/Unit1.h"
 #include "common/Dialogs.h"
+#include "common/Badge.h"
 #include "common/Errors.h"
 #include "common/Fonts.h"
 #include "data/Connection.h"
@@ -46,10 +48,12 @@ TForm3::TForm3(QWidget *parent) : TForm(parent)
     setAccessibleName(QStringLiteral("Вход в систему"));
     ADOQuery1 = std::make_unique<data::Query>(*Form1->ADOConnection1);
     ADOQuery1->addLine(QStringLiteral("select Логин from Пользователи"));
-    ADOQuery1->Open();
     ADOQuery2 = std::make_unique<data::Query>(*Form1->ADOConnection1);
     ADOQuery2->addLine(QStringLiteral("select Пароль from Пользователи"));
-    ADOQuery2->Open();
+    Form1->ADOConnection1->readTransaction([this] {
+        ADOQuery1->Open();
+        ADOQuery2->Open();
+    });
 
     const QFont bold = ui::pixelFont(QStringLiteral("MS Sans Serif"), 11, true);
 
@@ -121,6 +125,7 @@ TForm3::TForm3(QWidget *parent) : TForm(parent)
 
 TForm3::~TForm3()
 {
+    signin::signInGate().open();
     if (Form3 == this)
         Form3 = nullptr;
 }
@@ -129,10 +134,14 @@ void TForm3::FormCreate()
 {
     LoginList.clear();
     PasswordList.clear();
-    ADOQuery1->Close();
-    ADOQuery1->Open();
-    ADOQuery2->Close();
-    ADOQuery2->Open();
+    // Entry i of one list goes with entry i of the other: both reads must see the
+    // same accounts, whatever another copy of the program writes meanwhile.
+    Form1->ADOConnection1->readTransaction([this] {
+        ADOQuery1->Close();
+        ADOQuery1->Open();
+        ADOQuery2->Close();
+        ADOQuery2->Open();
+    });
     for (ADOQuery1->First(); !ADOQuery1->Eof(); ADOQuery1->Next())
         LoginList << ADOQuery1->fieldAsText(0);
     for (ADOQuery2->First(); !ADOQuery2->Eof(); ADOQuery2->Next())
@@ -142,6 +151,8 @@ void TForm3::FormCreate()
 void TForm3::FormShow()
 {
     Form1->setAlphaBlend(true, 0);
+    // Transparency is only a look; the gate is what keeps the other windows out of reach.
+    signin::signInGate().close(this);
     activateWindow();
     UserName->setFocus();
 }
@@ -161,11 +172,12 @@ void TForm3::OKButtonClick()
             ui::showMessage(this, signin::wrongPasswordMessage());
             return;
         }
-        Form1->sPanel1->setText(g_lastLogin);
+        ui::setBadgeText(Form1->sPanel1, g_lastLogin);
         const bool admin = signin::isAdministrator(CurrentLogin());
         Form1->sSpeedButton5->setVisible(admin);
         Form7->sGroupBox1->setVisible(admin);
         Form1->setAlphaBlend(false);
+        signin::signInGate().open();
         signedIn_ = true;
         close();
         signedIn_ = false;

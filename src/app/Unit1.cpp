@@ -2,6 +2,7 @@
 #include "Unit9.h"
 #include "access/Unit3.h"
 #include "app/help/HelpService.h"
+#include "common/Badge.h"
 #include "common/Errors.h"
 #include "common/Fonts.h"
 #include "data/Connection.h"
@@ -44,6 +45,8 @@ TSpeedButton *makeButton(QWidget *parent, const char *name, const QString &capti
     b->setGeometry(geometry);
     b->setFont(font);
     b->setGroupIndex(group);
+    // The section bar's pointing hand is for its own surface, not its buttons.
+    b->setCursor(Qt::ArrowCursor);
     return b;
 }
 
@@ -80,7 +83,7 @@ TForm1::TForm1(QWidget *parent) : TForm(parent)
     sPanel4->setCursor(Qt::PointingHandCursor);
     sPanel4->setAutoFillBackground(true);
 
-    sPanel1 = new QLabel(QStringLiteral("ghg"), sPanel4);
+    sPanel1 = new QLabel(sPanel4);
     sPanel1->setObjectName(QStringLiteral("sPanel1"));
     // A login is shown as typed, never read as markup.
     sPanel1->setTextFormat(Qt::PlainText);
@@ -89,7 +92,7 @@ TForm1::TForm1(QWidget *parent) : TForm(parent)
     sPanel1->setFrameShape(QFrame::Panel);
     sPanel1->setFrameShadow(QFrame::Raised);
     sPanel1->setFont(ui::pixelFont(QStringLiteral("Arial"), 21, true));
-    sPanel1->setAccessibleName(QStringLiteral("Пользователь"));
+    ui::setBadgeText(sPanel1, QStringLiteral("ghg"));
     sPanel1->setCursor(Qt::ArrowCursor);
 
     const QFont section = ui::pixelFont(QStringLiteral("Palatino Linotype"), 16, true);

@@ -6,6 +6,9 @@
 #include "app/Unit1.h"
 #include "data/Query.h"
 #include "materials/Unit7.h"
+#include "testing/Unit2.h"
+#include "testing/Unit8.h"
+#include "users/Unit5.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -68,6 +71,7 @@ private slots:
     void window_data();
     void window();
     void signingInAgainReappliesTheRule();
+    void nothingElseTakesInputBeforeSignIn();
     void accountsAreReadOnceAtCreation();
     void windowFrameAndFields();
     void keysOfTheWindow();
@@ -230,6 +234,59 @@ void TestSignIn::signingInAgainReappliesTheRule()
     QVERIFY(Form1->sSpeedButton5->isHidden());
     QVERIFY(Form7->sGroupBox1->isHidden());
     QCOMPARE(dialogs.texts(), QStringList{signin::wrongPasswordMessage()});
+}
+
+// The main window stays on screen behind the login window wherever no compositor
+// draws it transparent; clicks and keys on it, or on any window it could show,
+// must do nothing until a sign-in succeeds.
+void TestSignIn::nothingElseTakesInputBeforeSignIn()
+{
+    CourseDir course;
+    course.addQuestion(QStringLiteral("Вопрос"), {"1", "2", "3", "4", "5"}, 1);
+    ScriptedDialogs dialogs;
+    Forms forms;
+    QVERIFY(forms.ok());
+    showForm(Form1);
+    QVERIFY(Form3->isVisible());
+
+    QTest::mouseClick(Form1->sSpeedButton5, Qt::LeftButton);
+    QVERIFY2(!Form5->isVisible(), "the users window opened before sign-in");
+    QTest::mouseClick(Form1->sSpeedButton4, Qt::LeftButton);
+    QVERIFY(!Form8->isVisible());
+    Form1->sSpeedButton1->setFocus();
+    QTest::keyClick(Form1->sSpeedButton1, Qt::Key_Space);
+    QVERIFY(!Form7->isVisible());
+    QVERIFY(!Form1->sSpeedButton1->Down() && !Form1->sSpeedButton4->Down() && !Form1->sSpeedButton5->Down());
+
+    // A window the main window could show takes nothing either, should it be up.
+    Form8->show();
+    QTest::mouseClick(Form8->sSpeedButton1, Qt::LeftButton);
+    Form8->sSpeedButton1->setFocus();
+    QTest::keyClick(Form8->sSpeedButton1, Qt::Key_Space);
+    QVERIFY(!Form2->isVisible());
+    Form8->hide();
+    QCOMPARE(course.count(QStringLiteral("Тесты")), 0);
+    QVERIFY(dialogs.boxes.isEmpty());
+
+    // The login window itself takes keys and clicks as usual.
+    QTest::keyClicks(Form3->UserName, QStringLiteral("Admin"));
+    QTest::keyClicks(Form3->Password, QStringLiteral("wrong"));
+    QTest::mouseClick(Form3->OKButton, Qt::LeftButton);
+    QCOMPARE(dialogs.texts(), QStringList{signin::wrongPasswordMessage()});
+    Form3->Password->clear();
+    QTest::keyClicks(Form3->Password, QStringLiteral("admin"));
+    QTest::keyClick(Form3->Password, Qt::Key_Return);
+    QCOMPARE(CurrentLogin(), QStringLiteral("Admin"));
+
+    // Signed in, the main window answers.
+    QTest::mouseClick(Form1->sSpeedButton5, Qt::LeftButton);
+    QVERIFY(Form5->isVisible());
+
+    // Showing the login window again closes the way until the next sign-in.
+    Form5->hide();
+    showForm(Form3);
+    QTest::mouseClick(Form1->sSpeedButton5, Qt::LeftButton);
+    QVERIFY(!Form5->isVisible());
 }
 
 void TestSignIn::accountsAreReadOnceAtCreation()

@@ -26,6 +26,7 @@ class TestAccessibility : public QObject {
     Q_OBJECT
 private slots:
     void everyControlIsNamedAndReachable();
+    void userBadgesSayWhoIsSignedIn();
 };
 
 void TestAccessibility::everyControlIsNamedAndReachable()
@@ -64,6 +65,43 @@ void TestAccessibility::everyControlIsNamedAndReachable()
     }
     QVERIFY2(checked > 80, qPrintable(QString::number(checked)));
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+}
+
+// What a screen reader reads for the three user badges follows their caption.
+void TestAccessibility::userBadgesSayWhoIsSignedIn()
+{
+    CourseDir course;
+    course.addQuestion(QStringLiteral("Вопрос"), {"1", "2", "3", "4", "5"}, 1);
+    course.addUser(QStringLiteral("Иванов"), QStringLiteral("1"));
+    course.closeOwnConnection();
+    ScriptedDialogs dialogs;
+    Forms forms;
+    QVERIFY(forms.ok());
+    auto heard = [](QWidget *badge) {
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(badge);
+        return iface ? iface->text(QAccessible::Name) + QLatin1Char('|') + iface->text(QAccessible::Description)
+                     : QString();
+    };
+    QList<QWidget *> badges{Form1->sPanel1, Form8->sPanel1, Form2->Label1};
+    for (QWidget *b : badges)
+        QVERIFY2(heard(b).contains(QStringLiteral("ghg")), qPrintable(heard(b)));
+
+    for (const QString login : {QStringLiteral("Иванов"), QStringLiteral("Admin")}) {
+        showForm(Form1);
+        showForm(Form3);
+        Form3->UserName->setText(login);
+        Form3->Password->setText(login == QLatin1String("Admin") ? QStringLiteral("admin") : QStringLiteral("1"));
+        press(Form3->OKButton);
+        QCOMPARE(CurrentLogin(), login);
+        Form8->hide();
+        showForm(Form8);
+        Form2->hide();
+        showForm(Form2);
+        for (QWidget *b : badges) {
+            QVERIFY2(heard(b).contains(login), qPrintable(b->window()->objectName() + QLatin1String(": ") + heard(b)));
+            QVERIFY2(heard(b).contains(QStringLiteral("Пользователь")), qPrintable(heard(b)));
+        }
+    }
 }
 
 ETEXTBOOK_TEST_MAIN(TestAccessibility)

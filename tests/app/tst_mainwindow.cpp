@@ -183,6 +183,11 @@ void TestMainWindow::layout()
     QCOMPARE(Form1->sSpeedButton5->geometry(), QRect(632, 48, 185, 49));
     QCOMPARE(Form1->sSpeedButton1->font().pixelSize(), 16);
     QVERIFY(!Form1->img1->picture().isNull());
+    // Only the bar's own surface shows the pointing hand; its buttons and the badge do not.
+    QCOMPARE(Form1->sPanel4->cursor().shape(), Qt::PointingHandCursor);
+    for (QWidget *w : QList<QWidget *>{Form1->sSpeedButton1, Form1->sSpeedButton2, Form1->sSpeedButton3,
+                                       Form1->sSpeedButton4, Form1->sSpeedButton5, Form1->sPanel1})
+        QVERIFY2(w->cursor().shape() == Qt::ArrowCursor, qPrintable(w->objectName()));
     QCOMPARE(Form9->windowTitle(), QStringLiteral("О программе"));
     QCOMPARE(Form9->pos(), QPoint(509, 210));
     QVERIFY(Form9->sLabel1->text().startsWith(QStringLiteral("Разработчики: ")));
