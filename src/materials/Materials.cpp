@@ -44,7 +44,9 @@ QString qtFileFilter(const QString &barFilter)
         if (i + 1 < parts.size())
             for (const QString &p : parts.at(i + 1).split(QLatin1Char(';')))
                 if (!p.trimmed().isEmpty())
-                    patterns << p.trimmed();
+                    // "*.*" is every file where these filters come from; here it
+                    // would hide every name without a dot.
+                    patterns << (p.trimmed() == QLatin1String("*.*") ? QStringLiteral("*") : p.trimmed());
         if (patterns.isEmpty())
             patterns << QStringLiteral("*");
         description.remove(listed);

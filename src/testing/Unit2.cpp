@@ -1,5 +1,6 @@
 #include "Unit2.h"
 #include "app/Unit1.h"
+#include "common/Badge.h"
 #include "common/Dialogs.h"
 #include "common/Errors.h"
 #include "common/Fonts.h"
@@ -67,8 +68,11 @@ TForm2::TForm2(QWidget *parent) : TForm(parent)
     for (int i = 0; i < 7; ++i) {
         *queries[i] = std::make_unique<data::Query>(c);
         (*queries[i])->addLine(QStringLiteral("select %1 from БДТест").arg(QString::fromUtf8(columns[i])));
-        (*queries[i])->Open();
     }
+    c.readTransaction([&] {
+        for (auto *q : queries)
+            (*q)->Open();
+    });
     ADOQuery8 = std::make_unique<data::Query>(c);
 
     Panel1 = makePanel(this, "Panel1", QRect(0, 0, 1024, 41));
@@ -90,7 +94,6 @@ TForm2::TForm2(QWidget *parent) : TForm(parent)
     // A login is shown as typed, never read as markup.
     Label1->setTextFormat(Qt::PlainText);
     Label1->setFont(ui::pixelFont(QStringLiteral("MS Sans Serif"), 24, true));
-    Label1->setAccessibleName(QStringLiteral("Пользователь"));
     Label1->move(8, 12);
 
     sSpeedButton3 = new WrappingSpeedButton(Panel5);
@@ -123,7 +126,17 @@ void TForm2::FormCreate()
 {
     ChosenAnswer.fill(1);
     Memo1->clear();
-    Button1Click();
+    started_ = false;
+    try {
+        Button1Click();
+    } catch (...) {
+        // The bank could not be read: the window offers no test at all, neither
+        // the earlier test's buttons nor a hand-in over empty lists.
+        abandonTest();
+        throw;
+    }
+    started_ = true;
+    sSpeedButton3->setEnabled(true);
     DrawnQuestion = testrun::drawQuestions(int(QuestionList.size()));
 
     // Buttons of the earlier test go at once, so nothing can press them any more.
@@ -171,7 +184,24 @@ void TForm2::FormCreate()
     setTabOrder(previous, sSpeedButton3);
     setTabOrder(sSpeedButton3, Memo1);
 
-    Label1->setText(CurrentLogin());
+    ui::setBadgeText(Label1, CurrentLogin());
+    Label1->adjustSize();
+}
+
+void TForm2::abandonTest()
+{
+    qDeleteAll(QuestionButtons);
+    QuestionButtons.clear();
+    qDeleteAll(AnswerButtons);
+    AnswerButtons.clear();
+    for (QStringList *l : {&QuestionList, &AnswerList1, &AnswerList2, &AnswerList3, &AnswerList4, &AnswerList5,
+                           &RightAnswerList})
+        l->clear();
+    DrawnQuestion = {};
+    sSpeedButton3->setEnabled(false);
+    Memo1->setPlainText(QStringLiteral("Тест не начат: вопросы не удалось прочитать из базы данных. "
+                                       "Нажмите «Тестирование» ещё раз."));
+    ui::setBadgeText(Label1, CurrentLogin());
     Label1->adjustSize();
 }
 
@@ -183,10 +213,14 @@ void TForm2::Button1Click()
                               ADOQuery5.get(), ADOQuery6.get(), ADOQuery7.get()};
     for (QStringList *l : lists)
         l->clear();
-    for (data::Query *q : queries) {
-        q->Close();
-        q->Open();
-    }
+    // Position k must be one bank row in all seven lists, so the seven reads see
+    // one state of the bank.
+    Form1->ADOConnection1->readTransaction([&] {
+        for (data::Query *q : queries) {
+            q->Close();
+            q->Open();
+        }
+    });
     for (int k = 0; k < 7; ++k)
         for (queries[k]->First(); !queries[k]->Eof(); queries[k]->Next())
             *lists[k] << queries[k]->fieldAsText(0);
@@ -242,6 +276,9 @@ void TForm2::SpeedButton2Click()
 void TForm2::sSpeedButton3Click()
 {
     ui::runAction(this, [this] {
+        if (!started_)
+            throw AppError(QStringLiteral("Тест не начат: вопросы не удалось прочитать из базы данных. "
+                                          "Нажмите «Тестирование» ещё раз"));
         CorrectCount = 0;
         CorrectCount = testrun::score(RightAnswerList, DrawnQuestion, ChosenAnswer);
         // The result is stored before the score is shown: a failed store then shows

@@ -52,6 +52,9 @@ public slots:
     void SpeedButton2Click(); // Record answer
     void sSpeedButton3Click(); // Hand in
 
+    // False while the last start failed: then there is no test to answer or hand in.
+    bool testStarted() const { return started_; }
+
 protected:
     void FormShow() override { FormCreate(); }
 
@@ -59,6 +62,9 @@ private:
     int downQuestion() const; // 1 … 30, or 0 when none is down
     int downAnswer() const;   // 1 … 5, or 0
     void colourAnswers();
+    void abandonTest();
+
+    bool started_ = false;
 };
 
 extern TForm2 *Form2;

@@ -165,6 +165,7 @@ TForm4::~TForm4()
 void TForm4::sButton1Click()
 {
     ui::runAction(this, [this] {
+        postPendingChange();
         ADOQuery1->Close();
         ADOQuery1->query().clearSQL();
         ADOQuery1->query().clearParameters();
@@ -180,6 +181,7 @@ void TForm4::sButton1Click()
 void TForm4::sButton2Click()
 {
     ui::runAction(this, [this] {
+        postPendingChange();
         ADOQuery1->Close();
         ADOQuery1->query().clearSQL();
         ADOQuery1->query().clearParameters();
@@ -188,6 +190,15 @@ void TForm4::sButton2Click()
         sMemo1->clear();
         sDBNavigator1->setEnabled(true);
     });
+}
+
+void TForm4::postPendingChange()
+{
+    // While browsing, a typed change is kept as moving to another row keeps it; a
+    // refused value stops the action with the row still in editing. A change typed
+    // over a search result cannot be posted and is dropped, as it always was.
+    if (sDBNavigator1->isEnabled())
+        ADOQuery1->Post();
 }
 
 void TForm4::sButton3Click()

@@ -47,6 +47,9 @@ public slots:
     void sButton1Click();
     void sButton2Click();
     void sButton3Click();
+
+private:
+    void postPendingChange();
 };
 
 extern TForm4 *Form4;

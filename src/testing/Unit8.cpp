@@ -3,6 +3,7 @@
 #include "Unit4.h"
 #include "Unit6.h"
 #include "app/Unit1.h"
+#include "common/Badge.h"
 #include "common/Errors.h"
 #include "common/Fonts.h"
 
@@ -59,7 +60,6 @@ TForm8::TForm8(QWidget *parent) : TForm(parent)
     sPanel1->setFrameShape(QFrame::Panel);
     sPanel1->setFrameShadow(QFrame::Raised);
     sPanel1->setFont(big);
-    sPanel1->setAccessibleName(QStringLiteral("Пользователь"));
 
     connect(sSpeedButton1, &QToolButton::clicked, this, &TForm8::sSpeedButton1Click);
     connect(sSpeedButton2, &QToolButton::clicked, this, &TForm8::sSpeedButton2Click);
@@ -79,21 +79,34 @@ TForm8::~TForm8()
 
 void TForm8::FormCreate()
 {
-    sPanel1->setText(CurrentLogin());
+    ui::setBadgeText(sPanel1, CurrentLogin());
     sSpeedButton3->setVisible(sPanel1->text() == QLatin1String("Admin"));
 }
 
 void TForm8::sSpeedButton1Click()
 {
-    ui::runAction(this, [] { showForm(Form2); });
+    ui::runAction(this, [] {
+        // A tester left without a test (its bank could not be read) starts again;
+        // a running test is only brought to the front.
+        if (Form2->isVisible() && !Form2->testStarted())
+            Form2->FormCreate();
+        showForm(Form2);
+    });
 }
 
 void TForm8::sSpeedButton2Click()
 {
     ui::runAction(this, [this] {
         data::DataSet &results = *Form6->ADOQuery1;
-        // A change the administrator left in the grid is kept, not dropped by the reopen.
-        results.Post();
+        // A change the administrator left in the grid is kept, not dropped by the
+        // reopen. One the file refuses keeps its row in editing, and the grid comes
+        // back with it to mend or cancel: it must never lock the results away.
+        try {
+            results.Post();
+        } catch (...) {
+            showForm(Form6);
+            throw;
+        }
         const QString badge = sPanel1->text();
         const bool admin = badge == QLatin1String("Admin");
         results.Close();

@@ -174,6 +174,17 @@ void TForm5::prepareChange(const QStringList &lines)
 void TForm5::sButton1Click()
 {
     ui::runAction(this, [this] {
+        // The last reading of the table failed (another program held the file):
+        // read it again first, and say so plainly if that fails too.
+        if (!ADOTable1->Active()) {
+            try {
+                ADOTable1->Open();
+            } catch (const AppError &e) {
+                throw AppError(QStringLiteral("Список пользователей не удалось прочитать из базы данных. "
+                                              "Повторите поиск ещё раз (%1)")
+                                   .arg(e.text()));
+            }
+        }
         if (sCheckBox1->isChecked()) {
             ADOTable1->setFilterText(data::filterExpression(QStringLiteral("Логин"), sEdit1->text()));
             ADOTable1->setFiltered(true);

@@ -105,6 +105,7 @@ private slots:
     void videoThatCannotOpen();
     void fileFilterTranslation_data();
     void fileFilterTranslation();
+    void allFilesMeansEveryFile();
     void documentUrls_data();
     void documentUrls();
     void addEntry_data();
@@ -452,8 +453,11 @@ void TestMaterials::fileFilterTranslation_data()
     QTest::addColumn<QString>("bar");
     QTest::addColumn<QString>("qt");
     QTest::newRow("video") << "Видео (*.avi,*.wmv,*.mpg)|*.avi;*.wmv;*.mpg" << "Видео (*.avi *.wmv *.mpg)";
-    QTest::newRow("all files, trailing blank") << "Все файлы |*.*" << "Все файлы (*.*)";
-    QTest::newRow("two entries") << "Тексты|*.txt|Все|*.*" << "Тексты (*.txt);;Все (*.*)";
+    // "*.*" names every file where the filter comes from; here it would leave out
+    // every name without a dot.
+    QTest::newRow("all files, trailing blank") << "Все файлы |*.*" << "Все файлы (*)";
+    QTest::newRow("two entries") << "Тексты|*.txt|Все|*.*" << "Тексты (*.txt);;Все (*)";
+    QTest::newRow("dotted pattern kept") << "Архивы|*.tar.*" << "Архивы (*.tar.*)";
     QTest::newRow("words in parentheses stay") << "Страницы (HTML)|*.htm;*.html"
                                                << "Страницы (HTML) (*.htm *.html)";
     QTest::newRow("no patterns") << "Любые" << "Любые (*)";
@@ -467,6 +471,24 @@ void TestMaterials::fileFilterTranslation()
     QFETCH(QString, bar);
     QFETCH(QString, qt);
     QCOMPARE(materials::qtFileFilter(bar), qt);
+}
+
+// What each section's dialog lets through, matched the way the file dialog matches.
+void TestMaterials::allFilesMeansEveryFile()
+{
+    auto offers = [](int number, const QString &name) {
+        const QString filter = materials::qtFileFilter(materials::section(number)->fileFilter);
+        const qsizetype open = filter.lastIndexOf(QLatin1Char('('));
+        const QStringList patterns = filter.mid(open + 1, filter.size() - open - 2).split(QLatin1Char(' '));
+        return QDir::match(patterns, name);
+    };
+    for (int number : {1, 2}) {
+        QVERIFY(offers(number, QStringLiteral("лекция.html")));
+        QVERIFY2(offers(number, QStringLiteral("Конспект")), "a file without an extension is hidden");
+        QVERIFY(offers(number, QStringLiteral(".скрытый")));
+    }
+    QVERIFY(offers(3, QStringLiteral("фильм.avi")));
+    QVERIFY(!offers(3, QStringLiteral("Конспект")));
 }
 
 void TestMaterials::documentUrls_data()
@@ -495,9 +517,9 @@ void TestMaterials::addEntry_data()
     QTest::addColumn<int>("section");
     QTest::addColumn<QString>("filter");
     QTest::addColumn<QString>("insertText");
-    QTest::newRow("lectures") << 1 << "Все файлы (*.*)"
+    QTest::newRow("lectures") << 1 << "Все файлы (*)"
                               << "Insert into Лекции(НазваниеЛекции,АдресЛекции)\nvalues(:a1,:a2)";
-    QTest::newRow("labs") << 2 << "Все файлы (*.*)" << "Insert into Лабы(НазваниеЛабы,АдресЛабы)\nvalues(:a1,:a2)";
+    QTest::newRow("labs") << 2 << "Все файлы (*)" << "Insert into Лабы(НазваниеЛабы,АдресЛабы)\nvalues(:a1,:a2)";
     QTest::newRow("videos") << 3 << "Видео (*.avi *.wmv *.mpg)"
                             << "Insert into Видео(НазваниеВидео,АдресВидео)\nvalues(:a1,:a2)";
 }

@@ -91,6 +91,8 @@ private slots:
     void searchAgainSearchesTheWholeBank();
     void changeDuringSearchIsDropped_data();
     void changeDuringSearchIsDropped();
+    void changeWhileBrowsingIsPostedFirst_data();
+    void changeWhileBrowsingIsPostedFirst();
     void searchResultSurvivesExit();
     void failedReadLeavesTheQueryClosed_data();
     void failedReadLeavesTheQueryClosed();
@@ -611,6 +613,47 @@ void TestEditor::changeDuringSearchIsDropped()
     QCOMPARE(Form4->ADOQuery1->state(), State::Browse);
     QCOMPARE(Form4->sDBMemo1->toPlainText(), QStringLiteral("Столица России?"));
     QCOMPARE(questionOf(course, 1), QStringLiteral("Столица России?"));
+}
+
+void TestEditor::changeWhileBrowsingIsPostedFirst_data()
+{
+    QTest::addColumn<bool>("search"); // "Найти", else "Все записи"
+    QTest::newRow("search") << true;
+    QTest::newRow("all records") << false;
+}
+
+// In normal browsing a typed change is kept by "Найти" and "Все записи" as it is
+// by moving to another row; a refused one stops them with the row still in editing.
+void TestEditor::changeWhileBrowsingIsPostedFirst()
+{
+    QFETCH(bool, search);
+    CourseDir course;
+    seedBank(course);
+    ScriptedDialogs dialogs;
+    Forms forms;
+    QVERIFY(forms.ok());
+    showForm(Form4);
+    QPushButton *button = search ? Form4->sButton1 : Form4->sButton2;
+
+    typeAtEnd(Form4->sDBMemo1, QStringLiteral(" (правка)"));
+    Form4->sMemo1->setPlainText(QStringLiteral("Столица"));
+    press(button);
+    QVERIFY(dialogs.boxes.isEmpty());
+    QCOMPARE(questionOf(course, 1), QStringLiteral("Столица России? (правка)"));
+    QCOMPARE(Form4->sDBMemo1->toPlainText(), QStringLiteral("Столица России? (правка)"));
+    press(Form4->sButton2);
+
+    retype(Form4->sDBEdit1, QStringLiteral("abc"));
+    Form4->sMemo1->setPlainText(QStringLiteral("неба"));
+    press(button);
+    QCOMPARE(dialogs.errorTexts().size(), 1);
+    QVERIFY2(dialogs.errorTexts().at(0).startsWith(QStringLiteral("Номер правильного ответа")),
+             qPrintable(dialogs.errorTexts().at(0)));
+    QCOMPARE(Form4->ADOQuery1->state(), State::Edit);
+    QCOMPARE(Form4->sDBEdit1->text(), QStringLiteral("abc"));
+    QCOMPARE(Form4->sMemo1->toPlainText(), QStringLiteral("неба"));
+    QVERIFY(Form4->sDBNavigator1->isEnabled());
+    QCOMPARE(course.rows(QStringLiteral("select ОтветПр from БДТест where Код = 1")).value(0).value(0).toInt(), 1);
 }
 
 void TestEditor::searchResultSurvivesExit()

@@ -75,6 +75,7 @@ private slots:
     void keyIsNotEditable();
     void gridAndDataSetMoveTogether();
     void pendingEditSurvivesTheNextRequest();
+    void refusedPendingEditDoesNotLockTheWindowAway();
 };
 
 void TestMenuGrid::editIsWrittenWhenTheRowIsLeft_data()
@@ -296,6 +297,37 @@ void TestMenuGrid::pendingEditSurvivesTheNextRequest()
     press(Form8->sSpeedButton2);
     QCOMPARE(s.stored(), QStringList{"ivan:13"});
     QCOMPARE(s.cell(0, s.score).data().toString(), QStringLiteral("13"));
+}
+
+// A value the file refuses, left pending when the window was closed: every later
+// request must still bring the grid back, with the row in editing to mend.
+void TestMenuGrid::refusedPendingEditDoesNotLockTheWindowAway()
+{
+    Session s;
+    s.start({{"ivan", 12}});
+    QVERIFY(s.model->setData(s.cell(0, s.score), "abc"));
+    QVERIFY(Form6->close());
+    QVERIFY(!Form6->isVisible());
+
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        s.dialogs.clear();
+        press(Form8->sSpeedButton2);
+        QCOMPARE(s.dialogs.errorTexts().size(), 1);
+        QVERIFY2(Form6->isVisible(), "the results window stays locked away");
+        QCOMPARE(s.results->state(), State::Edit);
+        QCOMPARE(s.cell(0, s.score).data().toString(), QStringLiteral("abc"));
+        QCOMPARE(s.stored(), QStringList{"ivan:12"});
+        Form6->close();
+    }
+
+    // Mended, the next request writes it and shows the fresh results.
+    QVERIFY(s.model->setData(s.cell(0, s.score), "14"));
+    s.dialogs.clear();
+    press(Form8->sSpeedButton2);
+    QVERIFY(s.dialogs.boxes.isEmpty());
+    QVERIFY(Form6->isVisible());
+    QCOMPARE(s.results->state(), State::Browse);
+    QCOMPARE(s.stored(), QStringList{"ivan:14"});
 }
 
 ETEXTBOOK_TEST_MAIN(TestMenuGrid)

@@ -4,6 +4,9 @@
 #include "app/Unit1.h"
 #include "common/Errors.h"
 #include "common/SpeedButton.h"
+#include "data/Connection.h"
+#include "data/Query.h"
+#include "testing/Unit8.h"
 #include "testing/TestRun.h"
 #include "testing/Unit2.h"
 
@@ -126,6 +129,8 @@ private slots:
     void failedStoreKeepsTheTestOpen();
     void closeBoxStoresNothing();
     void bankChangesShowFromTheNextStart();
+    void sevenReadsSeeOneBank();
+    void busyFileStartsNoTest();
 };
 
 void TestTester::toInteger_data()
@@ -566,6 +571,101 @@ void TestTester::bankChangesShowFromTheNextStart()
     showForm(Form2);
     press(question(1));
     QVERIFY(Form2->Memo1->toPlainText().startsWith(QStringLiteral("изменён\n")));
+}
+
+// Another copy deletes a question between the seven column reads: every list must
+// still be of one state of the bank, so that position k is one row in all seven.
+void TestTester::sevenReadsSeeOneBank()
+{
+    CourseDir course;
+    for (int k = 1; k <= 6; ++k)
+        course.addQuestion(QStringLiteral("Вопрос %1").arg(k),
+                           {QStringLiteral("a%1").arg(k), QStringLiteral("b%1").arg(k), QStringLiteral("c%1").arg(k),
+                            QStringLiteral("d%1").arg(k), QStringLiteral("e%1").arg(k)},
+                           k % 5 + 1);
+    ScriptedDialogs dialogs;
+    Forms forms;
+    QVERIFY(forms.ok());
+    data::Connection other;
+    other.open();
+    other.setBusyTimeout(100);
+    int refused = 0;
+    data::setStatementHook([&](const QString &text, const QVariantMap &) {
+        if (text != QLatin1String("select Ответ3 from БДТест"))
+            return;
+        data::Query w(other);
+        w.addLine(QStringLiteral("delete from БДТест where Код = (select min(Код) from БДТест)"));
+        try {
+            w.ExecSQL();
+        } catch (const AppError &) {
+            ++refused;
+        }
+    });
+    showForm(Form2);
+    data::setStatementHook(nullptr);
+    QCOMPARE(refused, 1);
+    const QStringList *lists[] = {&Form2->AnswerList1, &Form2->AnswerList2, &Form2->AnswerList3,
+                                  &Form2->AnswerList4, &Form2->AnswerList5, &Form2->RightAnswerList};
+    for (const QStringList *l : lists)
+        QCOMPARE(l->size(), Form2->QuestionList.size());
+    for (int k = 0; k < Form2->QuestionList.size(); ++k) {
+        const int n = Form2->QuestionList.at(k).mid(7).toInt();
+        QCOMPARE(Form2->AnswerList1.at(k), QStringLiteral("a%1").arg(n));
+        QCOMPARE(Form2->AnswerList5.at(k), QStringLiteral("e%1").arg(n));
+        QCOMPARE(Form2->RightAnswerList.at(k), QString::number(n % 5 + 1));
+    }
+    // No read keeps the file locked once the test has started.
+    data::Query w(other);
+    w.addLine(QStringLiteral("delete from БДТест where Код = (select min(Код) from БДТест)"));
+    w.ExecSQL();
+    QCOMPARE(course.count(QStringLiteral("БДТест")), 5);
+}
+
+// Another program holds the file exclusively when "Тестирование" is pressed: the
+// student is told the file is busy and gets no half test to answer or hand in.
+void TestTester::busyFileStartsNoTest()
+{
+    CourseDir course;
+    addBank(course, 3);
+    ScriptedDialogs dialogs;
+    Forms forms;
+    QVERIFY(forms.ok());
+    Form1->sPanel1->setText(QStringLiteral("Иванов"));
+    showForm(Form8);
+    // An earlier test leaves its lists and buttons behind.
+    press(Form8->sSpeedButton1);
+    QVERIFY(Form2->isVisible());
+    press(question(1));
+    Form2->close();
+    QVERIFY(dialogs.boxes.isEmpty());
+
+    Form1->ADOConnection1->setBusyTimeout(200);
+    course.exec(QStringLiteral("BEGIN EXCLUSIVE"));
+    press(Form8->sSpeedButton1);
+    QVERIFY2(dialogs.errorTexts().size() == 1 && dialogs.errorTexts().at(0).contains(QStringLiteral("занята")),
+             qPrintable(dialogs.texts().join(QLatin1Char('|'))));
+    // Nothing of a test is on offer: no question, no answer, no hand-in.
+    const bool noTest = !Form2->isVisible() ||
+                        (Form2->QuestionButtons.isEmpty() && Form2->AnswerButtons.isEmpty() &&
+                         !Form2->sSpeedButton3->isEnabled());
+    QVERIFY2(noTest, "a test was offered over a bank that could not be read");
+    dialogs.clear();
+    Form2->sSpeedButton3Click();
+    QVERIFY(!dialogs.texts().join(QLatin1Char(' ')).contains(QStringLiteral("out of bounds")));
+    QVERIFY(!dialogs.texts().join(QLatin1Char(' ')).contains(QStringLiteral("ответили верно")));
+    course.exec(QStringLiteral("ROLLBACK"));
+    QCOMPARE(course.count(QStringLiteral("Тесты")), 0);
+
+    // Once the file is free, "Тестирование" starts a whole test.
+    dialogs.clear();
+    press(Form8->sSpeedButton1);
+    QVERIFY(dialogs.boxes.isEmpty());
+    QVERIFY(Form2->isVisible());
+    QCOMPARE(Form2->QuestionButtons.size(), 30);
+    QCOMPARE(Form2->QuestionList.size(), 3);
+    QVERIFY(Form2->sSpeedButton3->isEnabled());
+    press(Form2->sSpeedButton3);
+    QCOMPARE(course.count(QStringLiteral("Тесты")), 1);
 }
 
 ETEXTBOOK_TEST_MAIN(TestTester)

@@ -3,6 +3,8 @@
 // window state that survives hiding.
 #include "TestSupport.h"
 #include "app/Unit1.h"
+#include "common/Errors.h"
+#include "data/Connection.h"
 #include "data/DataSet.h"
 #include "users/Unit5.h"
 
@@ -93,6 +95,8 @@ private slots:
     void locate_data();
     void locate();
     void stateSurvivesHideAndShow();
+    void searchAfterAFailedRead_data();
+    void searchAfterAFailedRead();
 };
 
 void TestUsers::initialState()
@@ -498,6 +502,46 @@ void TestUsers::stateSurvivesHideAndShow()
     const QStringList texts{w->sEdit1->text(), w->sEdit2->text(), w->sEdit3->text(), w->sEdit5->text(),
                             w->sEdit6->text()};
     QCOMPARE(texts, (QStringList{"ivan", "a", "b", "c", "d"}));
+}
+
+void TestUsers::searchAfterAFailedRead_data()
+{
+    QTest::addColumn<bool>("filter");
+    QTest::newRow("locate") << false;
+    QTest::newRow("filter") << true;
+}
+
+// The grid's table could not be read again (another program held the file): a
+// search says so and asks to try again, and works once the file is free.
+void TestUsers::searchAfterAFailedRead()
+{
+    QFETCH(bool, filter);
+    Session s;
+    s.course.addUser("ivan", "1");
+    s.course.addUser("petr", "2");
+    TForm5 *w = s.start();
+    Form1->ADOConnection1->setBusyTimeout(100);
+    s.course.exec(QStringLiteral("BEGIN EXCLUSIVE"));
+    QVERIFY_THROWS_EXCEPTION(AppError, w->ADOTable1->Refresh());
+    QVERIFY(!w->ADOTable1->Active());
+
+    w->sCheckBox1->setChecked(filter);
+    w->sEdit1->setText(QStringLiteral("petr"));
+    press(w->sButton1);
+    QCOMPARE(s.dialogs.errorTexts().size(), 1);
+    const QString text = s.dialogs.errorTexts().at(0);
+    QVERIFY2(!text.contains(QStringLiteral("нет поля")), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("не удалось прочитать")) && text.contains(QStringLiteral("Повторите")),
+             qPrintable(text));
+    s.course.exec(QStringLiteral("ROLLBACK"));
+
+    s.dialogs.clear();
+    press(w->sButton1);
+    QVERIFY(s.dialogs.boxes.isEmpty());
+    QVERIFY(w->ADOTable1->Active());
+    QCOMPARE(w->ADOTable1->fieldValue(w->ADOTable1->fieldIndex(QStringLiteral("Логин"))).toString(),
+             QStringLiteral("petr"));
+    QCOMPARE(gridLogins(w), filter ? QStringList{"petr"} : (QStringList{"Admin", "ivan", "petr"}));
 }
 
 ETEXTBOOK_TEST_MAIN(TestUsers)
