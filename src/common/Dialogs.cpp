@@ -5,8 +5,6 @@
 #include <QInputDialog>
 #include <QMessageBox>
 
-#include <cstdio>
-
 namespace ui {
 namespace {
 
@@ -51,28 +49,6 @@ public:
     }
 };
 
-// For copies of the program driven without a person (stress and crash tests): every
-// box is written to standard error, questions are confirmed, input is cancelled.
-class StreamDialogs final : public Dialogs {
-public:
-    void message(QWidget *, const QString &title, const QString &text, Icon icon) override
-    {
-        const char *kind = icon == Icon::Error ? "error" : "message";
-        std::fprintf(stderr, "[%s] %s: %s\n", kind, title.toUtf8().constData(), text.toUtf8().constData());
-        std::fflush(stderr);
-    }
-    bool confirm(QWidget *, const QString &, const QString &text) override
-    {
-        std::fprintf(stderr, "[confirm] %s\n", text.toUtf8().constData());
-        return true;
-    }
-    std::optional<QString> input(QWidget *, const QString &, const QString &, const QString &) override
-    {
-        return std::nullopt;
-    }
-    QString openFile(QWidget *, const QString &, const QString &) override { return QString(); }
-};
-
 Dialogs *g_override = nullptr;
 
 } // namespace
@@ -80,11 +56,7 @@ Dialogs *g_override = nullptr;
 Dialogs &dialogs()
 {
     static QtDialogs real;
-    static StreamDialogs stream;
-    static const bool headless = qEnvironmentVariableIntValue("ETEXTBOOK_HEADLESS_DIALOGS") == 1;
-    if (g_override)
-        return *g_override;
-    return headless ? static_cast<Dialogs &>(stream) : real;
+    return g_override ? *g_override : real;
 }
 
 void setDialogs(Dialogs *replacement) { g_override = replacement; }

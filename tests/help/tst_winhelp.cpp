@@ -80,9 +80,11 @@ private slots:
 void TestWinHelp::halibutFile()
 {
     QString why;
+    // The fixture is in the repository and scripts/setup.sh installs Halibut: either
+    // missing is a fault of the checkout, not a reason to skip.
+    QVERIFY2(QFileInfo::exists(helptest::fixture("sample.but")), qPrintable(helptest::fixture("sample.but")));
     const QByteArray hlp = helptest::halibutHelp(helptest::fixture("sample.but"), &why);
-    if (hlp.isEmpty())
-        QSKIP(qPrintable(why));
+    QVERIFY2(!hlp.isEmpty(), qPrintable(why));
     const HelpDocument doc = readWinHelp(hlp);
     QCOMPARE(doc.title, QStringLiteral("Sample Help"));
     QCOMPARE(doc.codePage, 1252);

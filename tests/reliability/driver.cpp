@@ -5,10 +5,12 @@
 //
 //   etextbook-driver startup DIR
 //   etextbook-driver worker DIR ID OPS SEED [passwd]
-//   etextbook-driver crashloop DIR ID
+//   etextbook-driver crashloop DIR ID ROUND [drop]
+//   etextbook-driver run DIR      the program itself, its boxes written to standard error
 #include "TestSupport.h"
 #include "app/Startup.h"
 #include "app/Unit1.h"
+#include "common/Dialogs.h"
 #include "common/Errors.h"
 
 #include <QAbstractItemView>
@@ -94,8 +96,11 @@ int handIn(ScriptedDialogs &d)
 {
     QWidget *f2 = form("Form2");
     f2->hide();
-    showForm(f2); // a new test
     d.clear();
+    showForm(f2); // a new test
+    // A test that could not start is a failed step with its own message.
+    if (drainErrors(d))
+        return -1;
     call(f2, "sSpeedButton3Click");
     if (drainErrors(d))
         return -1;
@@ -268,8 +273,11 @@ int worker(const QString &id, int ops, quint32 seed, bool passwd)
 }
 
 // Hand-ins and question edits until killed; a line is written only after the
-// program acknowledged the change.
-int crashloop(const QString &id)
+// program acknowledged the change. Each edit's text carries the round and a
+// counter, so that a check after the kill can order edits across rounds. With
+// drop, the first edit is acknowledged without being posted and no edit follows:
+// a lost edit that the crash test must notice.
+int crashloop(const QString &id, int round, bool drop)
 {
     ScriptedDialogs dialogs;
     if (!app::createForms()) {
@@ -280,34 +288,71 @@ int crashloop(const QString &id)
     if (!signIn(dialogs, login, QStringLiteral("pw")))
         return 1;
     QWidget *f4 = form("Form4");
+    bool dropped = false;
     for (int n = 0;; ++n) {
-        if (n % 2 == 0) {
+        if (n % 2 == 0 || dropped) {
             const int score = handIn(dialogs);
             if (score >= 0)
                 say(QStringLiteral("CONFIRMED handin %1 %2").arg(login).arg(score));
         } else {
             // Edit the first question's text through the editor's bound field.
             auto *memo = child<QWidget>(f4, "sDBMemo1");
-            const QString text = QStringLiteral("Вопрос, правка %1-%2").arg(id).arg(n);
+            const QString text = QStringLiteral("Вопрос, правка %1-%2-%3").arg(id).arg(round).arg(n);
             if (auto *pe = qobject_cast<QPlainTextEdit *>(memo))
                 pe->setPlainText(text);
             else if (auto *te = qobject_cast<QTextEdit *>(memo))
                 te->setPlainText(text);
             dialogs.clear();
             QWidget *nav = child<QWidget>(f4, "sDBNavigator1");
-            auto *post = child<QAbstractButton>(nav, "nbPost");
-            post->click();
+            if (drop) {
+                child<QAbstractButton>(nav, "nbCancel")->click();
+                dropped = true;
+                say(QStringLiteral("CONFIRMED edit ") + text);
+                continue;
+            }
+            child<QAbstractButton>(nav, "nbPost")->click();
             if (!drainErrors(dialogs))
                 say(QStringLiteral("CONFIRMED edit ") + text);
         }
     }
 }
 
+// For the program run whole without a person: every box is written to standard
+// error, questions are declined, input and the file dialog are cancelled.
+class StreamDialogs final : public ui::Dialogs {
+public:
+    void message(QWidget *, const QString &title, const QString &text, ui::Icon icon) override
+    {
+        const char *kind = icon == ui::Icon::Error ? "error" : "message";
+        std::fprintf(stderr, "[%s] %s: %s\n", kind, title.toUtf8().constData(), text.toUtf8().constData());
+        std::fflush(stderr);
+    }
+    bool confirm(QWidget *, const QString &, const QString &text) override
+    {
+        std::fprintf(stderr, "[confirm] %s\n", text.toUtf8().constData());
+        return false;
+    }
+    std::optional<QString> input(QWidget *, const QString &, const QString &, const QString &) override
+    {
+        return std::nullopt;
+    }
+    QString openFile(QWidget *, const QString &, const QString &) override { return QString(); }
+};
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (argc >= 3 && qstrcmp(argv[1], "run") == 0) {
+        if (!QDir::setCurrent(QString::fromLocal8Bit(argv[2]))) {
+            std::fprintf(stderr, "no folder %s\n", argv[2]);
+            return 64;
+        }
+        static StreamDialogs dialogs;
+        ui::setDialogs(&dialogs);
+        return app::run(argc, argv);
+    }
     app::prepareEnvironment();
     QApplication a(argc, argv);
     app::prepareApplication();
@@ -336,7 +381,7 @@ int main(int argc, char **argv)
     if (mode == QLatin1String("worker") && args.size() >= 6)
         return worker(args.at(3), args.at(4).toInt(), args.at(5).toUInt(),
                       args.size() > 6 && args.at(6) == QLatin1String("passwd"));
-    if (mode == QLatin1String("crashloop") && args.size() >= 4)
-        return crashloop(args.at(3));
+    if (mode == QLatin1String("crashloop") && args.size() >= 5)
+        return crashloop(args.at(3), args.at(4).toInt(), args.size() > 5 && args.at(5) == QLatin1String("drop"));
     return 64;
 }

@@ -1,4 +1,6 @@
 #include "TestSupport.h"
+
+#include <QFile>
 #include "app/Startup.h"
 #include "data/Query.h"
 #include "data/Schema.h"
@@ -173,6 +175,17 @@ void CourseDir::addQuestion(const QString &question, const QStringList &answers,
     exec(QStringLiteral("insert into БДТест(Вопрос, Ответ1, Ответ2, Ответ3, Ответ4, Ответ5, ОтветПр) "
                         "values (?, ?, ?, ?, ?, ?, ?)"),
          v);
+}
+
+QString fixturePath(const QString &name)
+{
+    return QStringLiteral(ETEXTBOOK_SOURCE_DIR "/tests/fixtures/") + name;
+}
+
+QByteArray readFixture(const QString &name)
+{
+    QFile f(fixturePath(name));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 Forms::Forms() { ok_ = app::createForms(); }

@@ -110,6 +110,12 @@ private:
     bool ok_ = false;
 };
 
+// A file of tests/fixtures in this repository. The test that needs it checks that
+// it is there and fails when it is not.
+QString fixturePath(const QString &name);
+// Its bytes; empty when it is missing.
+QByteArray readFixture(const QString &name);
+
 // Presses a button as a user would (mouse click), so grouped state and the
 // action run as in the program.
 void press(QAbstractButton *button);
