@@ -86,7 +86,7 @@ void TestAccessibility::userBadgesSayWhoIsSignedIn()
     for (QWidget *b : badges)
         QVERIFY2(heard(b).contains(QStringLiteral("ghg")), qPrintable(heard(b)));
 
-    for (const QString login : {QStringLiteral("Иванов"), QStringLiteral("Admin")}) {
+    for (const QString &login : {QStringLiteral("Иванов"), QStringLiteral("Admin")}) {
         showForm(Form1);
         showForm(Form3);
         Form3->UserName->setText(login);

@@ -345,7 +345,7 @@ void TestData::postDoesNotOverwriteAnotherCopysChange()
     const qint64 key = a.set.fieldValue(a.column("Код")).toLongLong();
     course.exec(QStringLiteral("update БДТест set %1 = ? where Код = ?").arg(otherColumn), {otherValue, key});
 
-    const QVariant mine = myColumn == QLatin1String("ОтветПр") ? QVariant(2) : QVariant(QStringLiteral("моя правка"));
+    const QVariant mine = myColumn == QStringLiteral("ОтветПр") ? QVariant(2) : QVariant(QStringLiteral("моя правка"));
     a.set.setFieldValue(a.set.fieldIndex(myColumn), mine);
     if (!refused) {
         a.set.Post();

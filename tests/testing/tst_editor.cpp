@@ -635,12 +635,12 @@ void TestEditor::changeWhileBrowsingIsPostedFirst()
     showForm(Form4);
     QPushButton *button = search ? Form4->sButton1 : Form4->sButton2;
 
-    typeAtEnd(Form4->sDBMemo1, QStringLiteral(" (правка)"));
+    typeAtEnd(Form4->sDBMemo1, QStringLiteral(" (v2)"));
     Form4->sMemo1->setPlainText(QStringLiteral("Столица"));
     press(button);
     QVERIFY(dialogs.boxes.isEmpty());
-    QCOMPARE(questionOf(course, 1), QStringLiteral("Столица России? (правка)"));
-    QCOMPARE(Form4->sDBMemo1->toPlainText(), QStringLiteral("Столица России? (правка)"));
+    QCOMPARE(questionOf(course, 1), QStringLiteral("Столица России? (v2)"));
+    QCOMPARE(Form4->sDBMemo1->toPlainText(), QStringLiteral("Столица России? (v2)"));
     press(Form4->sButton2);
 
     retype(Form4->sDBEdit1, QStringLiteral("abc"));

@@ -591,7 +591,7 @@ void TestTester::sevenReadsSeeOneBank()
     other.setBusyTimeout(100);
     int refused = 0;
     data::setStatementHook([&](const QString &text, const QVariantMap &) {
-        if (text != QLatin1String("select Ответ3 from БДТест"))
+        if (text != QStringLiteral("select Ответ3 from БДТест"))
             return;
         data::Query w(other);
         w.addLine(QStringLiteral("delete from БДТест where Код = (select min(Код) from БДТест)"));
