@@ -37,7 +37,7 @@ public:
 
 inline QString fixture(const char *name)
 {
-    return QFileInfo(QString::fromUtf8(__FILE__)).absolutePath() + QStringLiteral("/fixtures/") + QLatin1String(name);
+    return QStringLiteral(ETEXTBOOK_SOURCE_DIR "/tests/help/fixtures/") + QLatin1String(name);
 }
 
 // Runs Halibut on a fixture; empty when Halibut is missing or fails.

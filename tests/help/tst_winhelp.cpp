@@ -274,7 +274,7 @@ void TestWinHelp::courseManual()
     const QByteArray hlp = courseHelpFile();
     QVERIFY(hlp.startsWith(QByteArray("\x3F\x5F\x03\x00", 4)));
     const HelpDocument read = readWinHelp(hlp);
-    QFile source(QFileInfo(QString::fromUtf8(__FILE__)).absolutePath() + QStringLiteral("/../../help/manual.but"));
+    QFile source(QStringLiteral(ETEXTBOOK_SOURCE_DIR "/help/manual.but"));
     QVERIFY(source.open(QIODevice::ReadOnly));
     const HelpDocument expected = parseHelpSource(QString::fromUtf8(source.readAll()));
     QCOMPARE(read.title, expected.title);
