@@ -19,6 +19,7 @@ PACKAGES=(
   halibut
   clang libclang-rt-14-dev
   ccache
+  dpkg-dev lintian file man-db
 )
 
 missing=()

@@ -112,6 +112,8 @@ private slots:
     void demoMaterials_data();
     void demoMaterials();
     void demoVideosPlay();
+    void helpAndManual();
+    void version();
 
 private:
     QTemporaryDir demoRoot_;
@@ -396,6 +398,88 @@ void TstEtextbookDb::demoVideosPlay()
         QVERIFY(sink.videoSize().width() > 0);
         player.stop();
     }
+}
+
+// The general help lists every command; each has its own help naming every option
+// of its synopsis, and the manual page built beside the tool describes the same
+// commands. Every line fits a terminal of 80 columns.
+void TstEtextbookDb::helpAndManual()
+{
+    const auto fits = [](const QByteArray &text) {
+        for (const QString &line : QString::fromUtf8(text).split(QLatin1Char('\n')))
+            if (line.size() > 79)
+                return line;
+        return QString();
+    };
+    const QString cwd = QDir::tempPath();
+    const Run overview = runTool({QStringLiteral("--help")}, cwd);
+    QCOMPARE(overview.code, 0);
+    QVERIFY(overview.err.isEmpty());
+    QVERIFY(isUtf8(overview.out));
+    QCOMPARE(fits(overview.out), QString());
+
+    QProcess gunzip;
+    gunzip.start(QStringLiteral("gzip"), {QStringLiteral("-dc"), QStringLiteral(ETEXTBOOK_BINARY_DIR "/packaging/etextbook-db.1.gz")});
+    QVERIFY(gunzip.waitForFinished());
+    QCOMPARE(gunzip.exitCode(), 0);
+    const QString manual = QString::fromUtf8(gunzip.readAllStandardOutput());
+
+    static const QRegularExpression listed(QStringLiteral("^  etextbook-db ([a-z][a-z-]*) (.*)$"), QRegularExpression::MultilineOption);
+    QStringList names;
+    for (auto it = listed.globalMatch(QString::fromUtf8(overview.out)); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        const QString name = m.captured(1);
+        names << name;
+        const Run help = runTool({name, QStringLiteral("--help")}, cwd);
+        QCOMPARE(help.code, 0);
+        const QString text = QString::fromUtf8(help.out);
+        QVERIFY2(text.startsWith(QStringLiteral("Использование: etextbook-db %1 ").arg(name)), help.out.constData());
+        // The synopsis runs to the one-line summary; it may be wrapped.
+        const QString arguments = text.section(QLatin1Char('\n'), 0, 2);
+        QCOMPARE(fits(help.out), QString());
+        static const QRegularExpression option(QStringLiteral("--[a-z-]+"));
+        for (auto o = option.globalMatch(arguments); o.hasNext();) {
+            const QString opt = o.next().captured();
+            QVERIFY2(text.contains(QStringLiteral("\n  ") + opt), qPrintable(name + QLatin1Char(' ') + opt));
+            QVERIFY2(manual.contains(QString(opt).replace(QLatin1Char('-'), QStringLiteral("\\-"))), qPrintable(opt));
+        }
+        const QString roffName = QString(name).replace(QLatin1Char('-'), QStringLiteral("\\-"));
+        QVERIFY2(manual.contains(QStringLiteral(".SS \"%1 ").arg(roffName)), qPrintable(name));
+        QVERIFY2(manual.contains(QStringLiteral(".B etextbook\\-db %1\n").arg(roffName)), qPrintable(name));
+    }
+    QCOMPARE(names, (QStringList{"create", "demo", "import", "map-paths", "export-results", "import-questions",
+                                 "export-questions"}));
+
+    // A mistake after a known command reminds of that command only.
+    const Run wrong = runTool({QStringLiteral("demo")}, cwd);
+    QCOMPARE(wrong.code, 1);
+    QVERIFY2(wrong.errText().contains(QStringLiteral("Использование: etextbook-db demo ПАПКА\n")), wrong.err.constData());
+    QVERIFY2(!wrong.errText().contains(QStringLiteral("import")), wrong.err.constData());
+    // Help for a command that does not exist is a mistake, not help.
+    const Run unknown = runTool({QStringLiteral("open"), QStringLiteral("--help")}, cwd);
+    QCOMPARE(unknown.code, 1);
+    QVERIFY(unknown.out.isEmpty());
+    QVERIFY(unknown.errText().contains(QStringLiteral("неизвестная команда")));
+}
+
+// One version, from the build, on both programs; neither needs a display for it.
+void TstEtextbookDb::version()
+{
+    const Run tool = runTool({QStringLiteral("--version")}, QDir::tempPath());
+    QCOMPARE(tool.code, 0);
+    static const QRegularExpression form(QStringLiteral("^etextbook-db (\\d+\\.\\d+\\.\\d+)\n$"));
+    const QRegularExpressionMatch m = form.match(QString::fromUtf8(tool.out));
+    QVERIFY2(m.hasMatch(), tool.out.constData());
+
+    QProcess app;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    app.setProcessEnvironment(env);
+    app.start(QStringLiteral(ETEXTBOOK_BINARY_DIR "/src/etextbook"), {QStringLiteral("--version")});
+    QVERIFY(app.waitForFinished(30000));
+    QCOMPARE(app.exitCode(), 0);
+    QCOMPARE(QString::fromUtf8(app.readAllStandardOutput()), QStringLiteral("etextbook %1\n").arg(m.captured(1)));
 }
 
 QTEST_MAIN(TstEtextbookDb)

@@ -1,7 +1,8 @@
 // Build and run by hand from the repo root (not part of the CMake build):
 //   g++ -std=c++20 -fPIC -O1 tools/artwork/make_artwork.cpp $(pkg-config --cflags --libs Qt6Gui) -o /tmp/make_artwork
 //   QT_QPA_PLATFORM=offscreen /tmp/make_artwork . /tmp/frames && tools/artwork/make_videos.sh /tmp/frames
-// Writes resources/art/*, demo-content/pdf-src/*.png and the video frames.
+// Writes resources/art/*, the menu icon resources/icons/*, demo-content/pdf-src/*.png
+// and the video frames.
 #include <QCoreApplication>
 #include <QDir>
 #include <QFont>
@@ -12,6 +13,7 @@
 #include <QPainterPath>
 #include <QRadialGradient>
 #include <QRandomGenerator>
+#include <QFile>
 #include <cstdio>
 #include <functional>
 
@@ -443,6 +445,119 @@ QImage circuitPicture()
     return img;
 }
 
+// The program's menu icon: an open book with a bookmark on a blue tile, in flat
+// colours so that the same shapes give the PNG sizes and the scalable SVG.
+struct Shape {
+    QPainterPath path;
+    QColor fill;             // invalid: not filled
+    QColor stroke;           // invalid: not stroked
+    qreal strokeWidth = 0;
+};
+
+QList<Shape> appIconShapes() // on a 256 × 256 canvas
+{
+    QList<Shape> shapes;
+    QPainterPath tile;
+    tile.addRoundedRect(QRectF(16, 16, 224, 224), 44, 44);
+    shapes.append({tile, QColor(0x2f, 0x5f, 0x8f), {}, 0});
+
+    QPainterPath cover;
+    cover.moveTo(22, 90);
+    cover.quadTo(75, 68, 128, 94);
+    cover.quadTo(181, 68, 234, 90);
+    cover.lineTo(234, 196);
+    cover.quadTo(181, 178, 128, 206);
+    cover.quadTo(75, 178, 22, 196);
+    cover.closeSubpath();
+    shapes.append({cover, QColor(0xe8, 0xa3, 0x3d), {}, 0});
+
+    for (int side : {-1, 1}) {
+        QPainterPath page;
+        page.moveTo(128, 92);
+        page.quadTo(128 + side * 48, 62, 128 + side * 96, 80);
+        page.lineTo(128 + side * 96, 184);
+        page.quadTo(128 + side * 48, 166, 128, 194);
+        page.closeSubpath();
+        shapes.append({page, QColor(0xfb, 0xfa, 0xf4), {}, 0});
+        for (int i = 0; i < 5; ++i) {
+            const qreal dy = 20 + i * 17;
+            QPainterPath line;
+            line.moveTo(128 + side * 14, 96 + dy);
+            line.quadTo(128 + side * 48, 70 + dy, 128 + side * (i == 4 ? 56 : 82), 84 + dy - (i == 4 ? 6 : 0));
+            shapes.append({line, {}, QColor(0x9f, 0xb3, 0xc8), 6});
+        }
+    }
+
+    QPainterPath ribbon;
+    ribbon.moveTo(121, 196);
+    ribbon.lineTo(135, 196);
+    ribbon.lineTo(135, 234);
+    ribbon.lineTo(128, 226);
+    ribbon.lineTo(121, 234);
+    ribbon.closeSubpath();
+    shapes.append({ribbon, QColor(0xc8, 0x42, 0x3b), {}, 0});
+    return shapes;
+}
+
+QImage appIcon(int size)
+{
+    QImage img(size, size, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 256.0, size / 256.0);
+    for (const Shape &s : appIconShapes()) {
+        // The text lines only blur the smallest sizes.
+        if (s.stroke.isValid() && size < 32)
+            continue;
+        p.setBrush(s.fill.isValid() ? QBrush(s.fill) : QBrush(Qt::NoBrush));
+        p.setPen(s.stroke.isValid() ? QPen(s.stroke, s.strokeWidth, Qt::SolidLine, Qt::RoundCap) : QPen(Qt::NoPen));
+        p.drawPath(s.path);
+    }
+    return img;
+}
+
+QString svgPath(const QPainterPath &path)
+{
+    QStringList d;
+    const auto n = [](qreal v) { return QString::number(v, 'g', 6); };
+    for (int i = 0; i < path.elementCount(); ++i) {
+        const QPainterPath::Element e = path.elementAt(i);
+        if (e.isMoveTo()) {
+            d << QStringLiteral("M%1 %2").arg(n(e.x), n(e.y));
+        } else if (e.isLineTo()) {
+            d << QStringLiteral("L%1 %2").arg(n(e.x), n(e.y));
+        } else if (e.isCurveTo()) {
+            const QPainterPath::Element c2 = path.elementAt(i + 1), to = path.elementAt(i + 2);
+            d << QStringLiteral("C%1 %2 %3 %4 %5 %6").arg(n(e.x), n(e.y), n(c2.x), n(c2.y), n(to.x), n(to.y));
+            i += 2;
+        }
+    }
+    return d.join(QLatin1Char(' ')) + QStringLiteral(" Z");
+}
+
+bool saveAppIconSvg(const QString &path)
+{
+    QString svg = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                                 "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"256\" height=\"256\" viewBox=\"0 0 256 256\">\n");
+    for (const Shape &s : appIconShapes()) {
+        QString d = svgPath(s.path);
+        if (s.stroke.isValid()) // open strokes must not be closed
+            d.chop(2);
+        svg += QStringLiteral("  <path d=\"%1\" fill=\"%2\"").arg(d, s.fill.isValid() ? s.fill.name() : QStringLiteral("none"));
+        if (s.stroke.isValid())
+            svg += QStringLiteral(" stroke=\"%1\" stroke-width=\"%2\" stroke-linecap=\"round\"").arg(s.stroke.name()).arg(s.strokeWidth);
+        svg += QStringLiteral("/>\n");
+    }
+    svg += QStringLiteral("</svg>\n");
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(svg.toUtf8()) < 0) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -465,6 +580,11 @@ int main(int argc, char **argv)
     };
     for (const auto &[name, fn] : icons)
         ok = ok && save(icon(fn), art + QLatin1String(name) + QStringLiteral(".png"));
+    ok = ok && repo.mkpath(QStringLiteral("resources/icons"));
+    const QString iconDir = repo.filePath(QStringLiteral("resources/icons/"));
+    ok = ok && saveAppIconSvg(iconDir + QStringLiteral("etextbook.svg"));
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        ok = ok && save(appIcon(size), iconDir + QStringLiteral("etextbook-%1.png").arg(size));
     ok = ok && save(circuitPicture(), repo.filePath(QStringLiteral("demo-content/pdf-src/circuit.png")));
     for (int i = 0; i < 32; ++i) {
         const QString name = QStringLiteral("%1.png").arg(i, 3, 10, QLatin1Char('0'));

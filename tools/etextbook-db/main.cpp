@@ -2,6 +2,7 @@
 #include "AccessImport.h"
 #include "CourseMaker.h"
 #include "ExchangeCommands.h"
+#include "Usage.h"
 
 #include "common/Errors.h"
 
@@ -12,34 +13,6 @@
 #include <optional>
 
 namespace {
-
-const char kUsage[] =
-    "Использование:\n"
-    "  etextbook-db create ПАПКА --admin-password ПАРОЛЬ\n"
-    "      создать новый пустой курс: ПАПКА/db.mdb (только учётная запись Admin\n"
-    "      с указанным паролем), пустую страницу Clear.htm и справку help.hlp\n"
-    "  etextbook-db demo ПАПКА\n"
-    "      создать демонстрационный курс «Основы информатики»: вопросы теста,\n"
-    "      лекции, лабораторные работы, видео, учётные записи учеников\n"
-    "      (пароль Admin — admin)\n"
-    "  etextbook-db import СТАРЫЙ.mdb ПАПКА [--admin-password ПАРОЛЬ]\n"
-    "                      [--map-path ОТКУДА=КУДА]… [--jet3-charset КОДИРОВКА]\n"
-    "      преобразовать курс прежней версии (файл Microsoft Access) в новый курс\n"
-    "      в ПАПКЕ; пароль нужен, только если в старом курсе нет учётной записи\n"
-    "      Admin. Если СТАРЫЙ.mdb — это ПАПКА/db.mdb, он сохраняется рядом\n"
-    "      как db.mdb.access-backup. --map-path исправляет адреса материалов,\n"
-    "      например --map-path 'C:\\Курс\\=/srv/курс/' (можно несколько раз;\n"
-    "      действует самое длинное подходящее начало, регистр букв не важен).\n"
-    "      --jet3-charset — кодировка текста файла Access 97 (по умолчанию CP1251)\n"
-    "  etextbook-db map-paths ПАПКА ОТКУДА=КУДА… [--dry-run]\n"
-    "      исправить адреса материалов курса в ПАПКЕ по тем же правилам;\n"
-    "      --dry-run только показывает, что изменилось бы\n"
-    "%1"
-    "  etextbook-db --help\n"
-    "      показать эту справку\n"
-    "Существующие файлы никогда не перезаписываются.\n";
-
-QString usage() { return QString::fromUtf8(kUsage).arg(QString::fromUtf8(course::kExchangeUsage)); }
 
 // Bytes, not the locale's encoding: the text is always UTF-8.
 void print(std::FILE *to, const QString &text)
@@ -61,6 +34,13 @@ void filterQtMessages(QtMsgType type, const QMessageLogContext &context, const Q
 struct UsageError {
     QString text;
 };
+
+// After a mistake: a reminder of the command when it is known, else the overview.
+QString reminder(const QStringList &args)
+{
+    const usage::Command *known = args.isEmpty() ? nullptr : usage::findCommand(args[0]);
+    return known ? usage::commandUsage(*known) : usage::overview();
+}
 
 struct Command {
     QString name;
@@ -92,7 +72,7 @@ Command parse(const QStringList &args)
     const bool import = cmd.name == QLatin1String("import");
     const bool mapPaths = cmd.name == QLatin1String("map-paths");
     const bool takesPassword = import || cmd.name == QLatin1String("create");
-    if (cmd.name != QLatin1String("create") && cmd.name != QLatin1String("demo") && !import && !mapPaths)
+    if (!usage::findCommand(cmd.name))
         throw UsageError{QStringLiteral("неизвестная команда «%1»").arg(cmd.name)};
     const QString passwordOption = QStringLiteral("--admin-password");
     bool havePassword = false;
@@ -165,9 +145,20 @@ int main(int argc, char **argv)
     QGuiApplication app(argc, argv);
 
     const QStringList args = app.arguments().mid(1);
-    if (args.size() == 1 && (args[0] == QLatin1String("--help") || args[0] == QLatin1String("-h"))) {
-        print(stdout, usage());
+    const auto isHelp = [](const QString &a) { return a == QLatin1String("--help") || a == QLatin1String("-h"); };
+    if (args.size() == 1 && isHelp(args[0])) {
+        print(stdout, usage::overview());
         return 0;
+    }
+    if (args.size() == 1 && args[0] == QLatin1String("--version")) {
+        print(stdout, QStringLiteral("etextbook-db " ETEXTBOOK_VERSION "\n"));
+        return 0;
+    }
+    if (args.size() == 2 && isHelp(args[1])) {
+        if (const usage::Command *command = usage::findCommand(args[0])) {
+            print(stdout, usage::commandHelp(*command));
+            return 0;
+        }
     }
     try {
         if (const std::optional<QStringList> done = course::runExchangeCommand(args)) {
@@ -185,9 +176,9 @@ int main(int argc, char **argv)
         print(stdout, summary.join(QLatin1Char('\n')) + QLatin1Char('\n'));
         return 0;
     } catch (const UsageError &e) {
-        print(stderr, QStringLiteral("etextbook-db: %1\n\n").arg(e.text) + usage());
+        print(stderr, QStringLiteral("etextbook-db: %1\n\n").arg(e.text) + reminder(args));
     } catch (const course::ExchangeUsageError &e) {
-        print(stderr, QStringLiteral("etextbook-db: %1\n\n").arg(e.text) + usage());
+        print(stderr, QStringLiteral("etextbook-db: %1\n\n").arg(e.text) + reminder(args));
     } catch (const AppError &e) {
         print(stderr, QStringLiteral("etextbook-db: ошибка: %1\n").arg(e.text()));
     } catch (const std::exception &e) {
