@@ -4,6 +4,8 @@
 #include "access/SignIn.h"
 #include "access/Unit3.h"
 #include "app/Unit1.h"
+#include "common/Errors.h"
+#include "data/Connection.h"
 #include "data/Query.h"
 #include "materials/Unit7.h"
 #include "testing/Unit2.h"
@@ -73,6 +75,7 @@ private slots:
     void signingInAgainReappliesTheRule();
     void nothingElseTakesInputBeforeSignIn();
     void accountsAreReadOnceAtCreation();
+    void loginsAndPasswordsAreReadAsOneState();
     void windowFrameAndFields();
     void keysOfTheWindow();
     void cancelWritesNothing();
@@ -312,6 +315,43 @@ void TestSignIn::accountsAreReadOnceAtCreation()
     signIn(QStringLiteral("Старый"), QStringLiteral("1"));
     QCOMPARE(CurrentLogin(), QStringLiteral("Старый"));
     QVERIFY(log.texts().filter(QStringLiteral("Пользователи")).isEmpty());
+}
+
+// Another copy deletes an account between the login read and the password read:
+// the two lists must still be of one state, so no login meets another's password.
+void TestSignIn::loginsAndPasswordsAreReadAsOneState()
+{
+    CourseDir course;
+    storeAccounts(course, {{"Admin", "admin"}, {"A", "1"}, {"B", "2"}, {"C", "3"}});
+    ScriptedDialogs dialogs;
+    data::Connection other;
+    other.open();
+    other.setBusyTimeout(100);
+    int refused = 0;
+    data::setStatementHook([&](const QString &text, const QVariantMap &) {
+        if (text != QStringLiteral("select Пароль from Пользователи"))
+            return;
+        data::Query w(other);
+        w.addLine(QStringLiteral("delete from Пользователи where Код = "
+                                 "(select min(Код) from Пользователи where Логин <> 'Admin')"));
+        try {
+            w.ExecSQL();
+        } catch (const AppError &) {
+            ++refused;
+        }
+    });
+    Forms forms;
+    data::setStatementHook(nullptr);
+    QVERIFY(forms.ok());
+    QVERIFY(refused > 0);
+    QCOMPARE(Form3->LoginList.size(), Form3->PasswordList.size());
+    const QStringList logins{"Admin", "A", "B", "C"}, passwords{"admin", "1", "2", "3"};
+    for (int i = 0; i < Form3->LoginList.size(); ++i)
+        QCOMPARE(Form3->PasswordList.at(i), passwords.at(logins.indexOf(Form3->LoginList.at(i))));
+    // Nothing stays locked once the lists are read.
+    data::Query w(other);
+    w.addLine(QStringLiteral("delete from Пользователи where Логин = 'C'"));
+    w.ExecSQL();
 }
 
 void TestSignIn::windowFrameAndFields()
