@@ -173,11 +173,23 @@ void Connection::execInternal(const QString &sql)
 
 void Connection::transaction(const std::function<void()> &body)
 {
+    runInTransaction(QStringLiteral("BEGIN IMMEDIATE"), body);
+}
+
+void Connection::readTransaction(const std::function<void()> &body)
+{
+    // A deferred transaction takes the shared lock at its first read and keeps it
+    // to the end, so a writer cannot commit in between.
+    runInTransaction(QStringLiteral("BEGIN"), body);
+}
+
+void Connection::runInTransaction(const QString &begin, const std::function<void()> &body)
+{
     if (txDepth_ > 0) {
         body();
         return;
     }
-    execInternal(QStringLiteral("BEGIN IMMEDIATE"));
+    execInternal(begin);
     txDepth_ = 1;
     try {
         body();
@@ -192,31 +204,6 @@ void Connection::transaction(const std::function<void()> &body)
         }
         throw;
     }
-}
-
-void Connection::readTransaction(const std::function<void()> &body)
-{
-    if (txDepth_ > 0) {
-        body();
-        return;
-    }
-    // A deferred transaction takes the shared lock at its first read and keeps it
-    // to the end, so a writer cannot commit in between.
-    execInternal(QStringLiteral("BEGIN"));
-    txDepth_ = 1;
-    try {
-        body();
-    } catch (...) {
-        txDepth_ = 0;
-        try {
-            execInternal(QStringLiteral("ROLLBACK"));
-        } catch (...) {
-            // Nothing was written; the original error matters.
-        }
-        throw;
-    }
-    txDepth_ = 0;
-    execInternal(QStringLiteral("COMMIT"));
 }
 
 } // namespace data

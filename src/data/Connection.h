@@ -44,6 +44,10 @@ public:
     void execInternal(const QString &sql);
 
 private:
+    // BEGIN (or BEGIN IMMEDIATE), body, COMMIT; rolls back and rethrows on error.
+    // Nested calls join the outer transaction.
+    void runInTransaction(const QString &begin, const std::function<void()> &body);
+
     void openFile(const QString &path);
 
     QString name_;
